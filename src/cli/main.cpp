@@ -1,0 +1,37 @@
+// tavimet-cli: the command-line companion of the editor.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <exception>
+
+#include "Commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"tavimet-cli: list, check, dump, edit and render the resources of object files",
+                 "tavimet-cli"};
+    app.require_subcommand(1);
+    int status = cli::kExitOk;
+    cli::RegisterChunks(app, status);
+    cli::RegisterCheck(app, status);
+    cli::RegisterCompact(app, status);
+    cli::RegisterObjects(app, status);
+    cli::RegisterTtab(app, status);
+    cli::RegisterStrings(app, status);
+    cli::RegisterApply(app, status);
+    cli::RegisterPreview(app, status);
+    cli::RegisterDemo(app, status);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return cli::kExitUsage;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tavimet-cli: %s\n", e.what());
+        return cli::kExitFailed;
+    }
+    return status;
+}
