@@ -1,18 +1,105 @@
-// tavimet-cli chunks: not built yet.
+// tavimet-cli chunks PATH [--json]: every chunk of a resource file, read-only.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "Commands.h"
+#include "Json8.h"
+#include "common/BoundedString.h"
+#include "resource/IffFileV1.h"
+#include "resource/IffFileV2.h"
+#include "resource/ResourceFile.h"
+#include "resource/ResourceKinds.h"
 
 namespace cli {
 
+namespace {
+
+// Opens path read-only by name with the behaviour file's rows (2.x .iff, 2.x .spf, 1.0 .iff,
+// 1.0 .spf, .dir); every file that opens is listed. Returns 0 or the last row's status.
+int32_t OpenForReading(const std::string& path, std::unique_ptr<CResourceFile>& out) {
+    auto file = std::make_unique<CSplitResourceFile>();
+    const int32_t status = file->OpenReadOnly(path.c_str());
+    if (status == kResOk) out = std::move(file);
+    return status;
+}
+
+std::string TypeText(uint32_t type) {
+    std::string s(4, ' ');
+    for (int i = 0; i < 4; ++i) s[size_t(i)] = char((type >> (24 - 8 * i)) & 0xFF);
+    return s;
+}
+
+struct Row {
+    uint32_t type;
+    int16_t id;
+    int32_t variant;
+    std::string label;
+    int32_t size;
+};
+
+} // namespace
+
 void RegisterChunks(CLI::App& app, int& status) {
-    auto* cmd = app.add_subcommand("chunks", "(not available yet)");
-    cmd->allow_extras();
+    auto* cmd = app.add_subcommand("chunks", "List every chunk of a resource file");
+    static std::string path;
+    static bool json = false;
+    cmd->add_option("PATH", path, "resource file (.iff or .spf)")->required();
+    cmd->add_flag("--json", json, "print JSON");
     cmd->callback([&status] {
-        std::fprintf(stderr, "tavimet-cli: chunks is not available yet\n");
-        status = kExitFailed;
+        std::unique_ptr<CResourceFile> file;
+        if (int32_t e = OpenForReading(path, file)) {
+            std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", path.c_str(), e);
+            status = kExitFailed;
+            return;
+        }
+        std::vector<Row> rows;
+        const int32_t types = file->CountTypes();
+        for (int32_t t = 1; t <= types; ++t) {
+            const uint32_t type = file->GetTypeAt(t);
+            const int32_t count = file->CountChunks(type);
+            for (int32_t i = 1; i <= count; ++i) {
+                CChunk* chunk = file->GetChunkAt(type, i);
+                if (!chunk) {
+                    std::fprintf(stderr, "tavimet-cli: cannot read chunk %d of type '%s' (status %d)\n",
+                                 i, TypeText(type).c_str(), file->LastError());
+                    status = kExitFailed;
+                    return;
+                }
+                Row row{type, 0, 0, {}, chunk->Size()};
+                CFixedString<64> label;
+                file->GetId(chunk, row.id);
+                row.variant = file->GetVariant(chunk);
+                file->GetLabel(chunk, label);
+                row.label = label.Text();
+                file->ReleaseChunk(chunk);
+                rows.push_back(std::move(row));
+            }
+        }
+        file->Close();
+        if (json) {
+            JsonWriter w;
+            w.BeginObject().Key("chunks").BeginArray();
+            for (const Row& r : rows) {
+                w.BeginObject();
+                w.Key("type").String(TypeText(r.type));
+                w.Key("id").Int(r.id);
+                w.Key("variant").Int(r.variant);
+                w.Key("label").String(r.label);
+                w.Key("size").Int(r.size);
+                w.EndObject();
+            }
+            w.EndArray().EndObject();
+            std::printf("%s\n", w.Text().c_str());
+        } else {
+            std::printf("%-6s %7s %7s %10s  %s\n", "TYPE", "ID", "VARIANT", "SIZE", "LABEL");
+            for (const Row& r : rows)
+                std::printf("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.id,
+                            r.variant, r.size, Json8Quote(r.label).c_str());
+        }
+        status = kExitOk;
     });
 }
 

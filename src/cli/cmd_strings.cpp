@@ -1,18 +1,90 @@
-// tavimet-cli strings: not built yet.
+// tavimet-cli strings PATH --type T --id N [--language N] [--all-languages] [--json]: a string
+// table loaded as the model loads it (fill from English on), read-only.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
 
 #include "Commands.h"
+#include "Json8.h"
+#include "ModelCommon.h"
 
 namespace cli {
 
 void RegisterStrings(CLI::App& app, int& status) {
-    auto* cmd = app.add_subcommand("strings", "(not available yet)");
-    cmd->allow_extras();
+    auto* cmd = app.add_subcommand("strings", "Show a string table (STR#, TTAs or caret)");
+    static std::string path;
+    static std::string typeText;
+    static int32_t id = 0;
+    static int32_t language = 1;
+    static bool allLanguages = false;
+    static bool json = false;
+    cmd->add_option("PATH", path, "resource file")->required();
+    cmd->add_option("--type", typeText, "chunk type: four characters or 0x and eight hex digits")
+        ->required();
+    cmd->add_option("--id", id, "chunk id")->required()->check(CLI::Range(-32768, 32767));
+    cmd->add_option("--language", language, "language 1..20 (default 1)")
+        ->check(CLI::Range(1, kLanguageCount));
+    cmd->add_flag("--all-languages", allLanguages, "load every language");
+    cmd->add_flag("--json", json, "print JSON");
     cmd->callback([&status] {
-        std::fprintf(stderr, "tavimet-cli: strings is not available yet\n");
-        status = kExitFailed;
+        uint32_t type = 0;
+        if (!ParseTypeCode(typeText, type)) {
+            std::fprintf(stderr, "tavimet-cli: --type takes four characters or 0x and eight hex "
+                                 "digits\n");
+            status = kExitUsage;
+            return;
+        }
+        SetCurrentLanguage(language);
+        std::unique_ptr<CResourceFile> file;
+        if (int32_t e = OpenAnyFileReadOnly(path, file)) {
+            std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", path.c_str(), e);
+            status = kExitFailed;
+            return;
+        }
+        CStringTable table;
+        table.Configure(file.get(), type, int16_t(id), type == CStringTable::kTypeCaret,
+                        CStringTable::kDefaultLanguage);
+        if (int32_t e = table.Load(allLanguages, true)) {
+            std::fprintf(stderr, "tavimet-cli: cannot load string table %s %d (status %d)\n",
+                         TypeCodeString(type).c_str(), id, e);
+            status = kExitFailed;
+            return;
+        }
+        if (!json) {
+            std::printf("%s %d \"%s\"\n", TypeCodeString(type).c_str(), id, table.Label());
+            for (int32_t slot = 0; slot < kLanguageCount; ++slot)
+                for (int32_t p = 1; p <= table.Count(slot); ++p) {
+                    const char* comment = table.GetComment(p, slot);
+                    std::printf("[%d] %d: %s%s%s\n", slot + 1, p,
+                                table.GetText(p, slot) ? table.GetText(p, slot) : "",
+                                comment && *comment ? "  // " : "", comment ? comment : "");
+                }
+            return;
+        }
+        JsonWriter w;
+        w.BeginObject();
+        w.Key("type").String(TypeCodeString(type));
+        w.Key("id").Int(id);
+        w.Key("label").String(table.Label());
+        w.Key("languages").BeginObject();
+        for (int32_t slot = 0; slot < kLanguageCount; ++slot) {
+            if (table.Count(slot) == 0) continue;
+            w.Key(std::to_string(slot + 1)).BeginArray();
+            for (int32_t p = 1; p <= table.Count(slot); ++p) {
+                w.BeginObject();
+                const char* text = table.GetText(p, slot);
+                const char* comment = table.GetComment(p, slot);
+                w.Key("text");
+                text ? w.String(text) : w.Null();
+                w.Key("comment");
+                comment ? w.String(comment) : w.Null();
+                w.EndObject();
+            }
+            w.EndArray();
+        }
+        w.EndObject().EndObject();
+        std::printf("%s\n", w.Text().c_str());
     });
 }
 

@@ -1,18 +1,95 @@
-// tavimet-cli ttab: not built yet.
+// tavimet-cli ttab PATH [--object ID] [--language N] [--json]: the tree table of an object,
+// read-only (a table stored below version 8 is not upgraded).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
 
 #include "Commands.h"
+#include "Json8.h"
+#include "ModelCommon.h"
+#include "model/TreeTable.h"
 
 namespace cli {
 
 void RegisterTtab(CLI::App& app, int& status) {
-    auto* cmd = app.add_subcommand("ttab", "(not available yet)");
-    cmd->allow_extras();
-    cmd->callback([&status] {
-        std::fprintf(stderr, "tavimet-cli: ttab is not available yet\n");
-        status = kExitFailed;
+    auto* cmd = app.add_subcommand("ttab", "Show the tree table of an object");
+    static std::string path;
+    static int32_t objectId = 0;
+    static int32_t language = 1;
+    static bool json = false;
+    cmd->add_option("PATH", path, "object file")->required();
+    auto* object = cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
+    cmd->add_option("--language", language, "language 1..20 (default 1)")
+        ->check(CLI::Range(1, kLanguageCount));
+    cmd->add_flag("--json", json, "print JSON");
+    cmd->callback([&status, object] {
+        SetCurrentLanguage(language);
+        CObjectSet set;
+        if (!LoadObjectSet(path, true, set)) {
+            status = kExitFailed;
+            return;
+        }
+        const CObjectDefinition* master = PickMaster(set, object->count() ? &objectId : nullptr);
+        if (!master) {
+            status = kExitFailed;
+            return;
+        }
+        if (master->TreeTableId() < 0) {
+            std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
+            status = kExitFailed;
+            return;
+        }
+        CTreeTable table(16);
+        if (int32_t e = table.Load(set.ResourceFile(), master->TreeTableId())) {
+            std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. (status %d)\n", e);
+            status = kExitFailed;
+            return;
+        }
+        if (!json) {
+            std::printf("TTAB %d \"%s\" version %d, %d entries\n", table.Id(),
+                        table.Label().Text(), table.StoredVersion(), table.Count());
+            for (int32_t i = 0; i < table.Count(); ++i) {
+                const CTreeTableEntry& e = *table.Entry(i);
+                std::printf("%3d \"%s\" action %d guard %d flags 0x%X string %d attenuation %g "
+                            "autonomy %d motives %d\n",
+                            i, e.name.Text(), e.actionId, e.guardId, e.flags, e.stringIndex,
+                            double(CTreeTable::EffectiveAttenuation(e)),
+                            int32_t(e.autonomyThreshold), e.motiveCount);
+            }
+            return;
+        }
+        JsonWriter w;
+        w.BeginObject();
+        w.Key("id").Int(table.Id());
+        w.Key("label").String(table.Label().Text());
+        w.Key("entries").BeginArray();
+        for (const CTreeTableEntry& e : table.Entries()) {
+            w.BeginObject();
+            w.Key("name").String(std::string(e.name.Text(), e.name.Length()));
+            w.Key("action").Int(e.actionId);
+            w.Key("guard").Int(e.guardId);
+            w.Key("flags").Int(e.flags);
+            w.Key("string_index").Int(e.stringIndex);
+            w.Key("attenuation_level").Int(e.attenuationLevel);
+            w.Key("attenuation_value").Float(e.attenuationValue);
+            w.Key("effective_attenuation").Float(CTreeTable::EffectiveAttenuation(e));
+            w.Key("autonomy").Int(int32_t(e.autonomyThreshold));
+            w.Key("extra").Int(e.extraValue);
+            w.Key("motive_count").Int(e.motiveCount);
+            w.Key("motives").BeginArray();
+            for (const MotiveRecord& m : e.motives) {
+                w.BeginObject();
+                w.Key("min").Int(m.min);
+                w.Key("delta").Int(m.delta);
+                w.Key("personality").Int(m.personality);
+                w.EndObject();
+            }
+            w.EndArray();
+            w.EndObject();
+        }
+        w.EndArray().EndObject();
+        std::printf("%s\n", w.Text().c_str());
     });
 }
 

@@ -1,0 +1,2 @@
+add_executable(tavimet_fieldstream_bench ${CMAKE_CURRENT_LIST_DIR}/fieldstream_bench.cpp)
+target_link_libraries(tavimet_fieldstream_bench PRIVATE tavimet_fieldstream benchmark::benchmark)

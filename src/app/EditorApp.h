@@ -1,0 +1,30 @@
+// Start-up: one copy at a time, the object file from the command line, the editor dialog.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/DialogUi.h"
+#include "platform/InstanceLock.h"
+
+class CEditorApp {
+public:
+    CEditorApp() = default;
+    CEditorApp(const CEditorApp&) = delete;
+    CEditorApp& operator=(const CEditorApp&) = delete;
+
+    // Runs the whole program on ui with the command-line arguments (without the program name).
+    // Always false: there is no message loop to run afterwards.
+    bool InitInstance(ui::IUiSystem& ui, const std::vector<std::string>& args);
+
+    // Result of the last dialog run (OK or Cancel), -1 when none ran; for tests only.
+    int LastDialogResult() const { return m_lastResult; }
+
+private:
+    // Held for the life of the application object; the system drops it when the process ends.
+    platform::CInstanceLock m_instanceLock;
+    int m_lastResult = -1;
+};
+
+// True when the search pattern (a path, wildcards allowed) matches at least one file or folder.
+bool PathPatternMatches(const std::string& pattern);

@@ -1,0 +1,10 @@
+# The sample generator (sources under src/cli/sample/), used by `tavimet-cli demo` and the tests.
+if(EXISTS ${PROJECT_SOURCE_DIR}/src/model/TreeTable.h AND EXISTS ${PROJECT_SOURCE_DIR}/src/resource/IffFileV2.h)
+  set(_sample_sources ${PROJECT_SOURCE_DIR}/src/cli/sample/Sample.cpp)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/src/cli/sample/SampleGraphics.cpp)
+    list(APPEND _sample_sources ${PROJECT_SOURCE_DIR}/src/cli/sample/SampleGraphics.cpp)
+  endif()
+  add_library(tavimet_sample STATIC ${_sample_sources})
+  target_include_directories(tavimet_sample PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(tavimet_sample PUBLIC tavimet_model tavimet_resource tavimet_common)
+endif()

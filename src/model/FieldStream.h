@@ -1,0 +1,114 @@
+// Field-by-field serialisation of a record over a chunk body: one record routine runs against a
+// stream that reads, writes or only measures. Plain streams hold fixed-width little-endian integers
+// (big-endian with swap); packed streams hold variable-width bit fields (zero costs one bit).
+// The stream never touches bytes outside its buffer: reads past the end give zeros, writes past it
+// are dropped, and either marks the stream short.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CBoundedString;
+class CTGString;
+class CResourceFile;
+
+// The part of a string table the stream routes strings through. Positions are 1-based and
+// address the table's working language.
+class IStreamStringTable {
+public:
+    virtual ~IStreamStringTable() = default;
+    // Fills the table from its stored chunk (working language, English fall-back); on failure
+    // the table stays empty. Returns 0 or a status code.
+    virtual int32_t Load() = 0;
+    // Merges the table into its stored chunk. Returns 0 or a status code.
+    virtual int32_t Save() = 0;
+    // The text at position, or nullptr when there is none. Valid until the table next changes.
+    virtual const char* GetText(int32_t position) = 0;
+    virtual void SetText(int32_t position, const char* text) = 0;
+};
+
+// Creates a configured, empty table for (file, type, id); may return nullptr.
+using StreamStringTableFactory = std::function<std::unique_ptr<IStreamStringTable>(
+    CResourceFile* file, uint32_t type, int16_t id)>;
+
+class CFieldStream {
+public:
+    enum class Mode { Read, Write, Measure };
+
+    // The empty measuring stream.
+    CFieldStream();
+    // A stream over size bytes of buffer (not owned), plain, without a table.
+    CFieldStream(void* buffer, int32_t size, Mode mode, bool swap = false);
+    // A reading stream over bytes it never changes.
+    CFieldStream(const void* buffer, int32_t size, bool swap = false);
+    ~CFieldStream(); // discards the table without saving; call Finish first
+    CFieldStream(const CFieldStream&) = delete;
+    CFieldStream& operator=(const CFieldStream&) = delete;
+
+    // n consecutive values; read mode stores into them, the other modes read them. n <= 0 does
+    // nothing.
+    void Bytes(uint8_t* values, int32_t n);
+    void Bytes(int8_t* values, int32_t n);
+    void Words(int16_t* values, int32_t n);
+    void Words(uint16_t* values, int32_t n);
+    void Longs(int32_t* values, int32_t n);
+    void Longs(uint32_t* values, int32_t n);
+    // 32-bit values that a plain stream never byte-swaps (floating-point fields).
+    void RawLongs(uint32_t* values, int32_t n);
+    void RawLongs(int32_t* values, int32_t n);
+    void RawLongs(float* values, int32_t n);
+    // One byte through Bytes; afterwards the caller's byte is 0 or 1 (a write stores it as given).
+    void Flag(uint8_t& value);
+    void Flag(bool& value);
+    // One string: inline (NUL-terminated, padded to an even offset) or through the attached table.
+    // Reading into a bounded string cuts to its capacity.
+    void Text(CTGString& text);
+    void Text(CBoundedString& text);
+
+    // From now on integers are bit fields.
+    void EnablePacking();
+    // From now on strings go through a string table, counted from 1. Measuring creates no table;
+    // reading creates one with make and loads it; writing creates an empty one.
+    void AttachStringTable(CResourceFile* file, uint32_t type, int16_t id,
+                           const StreamStringTableFactory& make);
+    // Ends the table's use: a writing stream saves it; the table is then deleted.
+    void Finish();
+
+    Mode GetMode() const { return m_mode; }
+    bool IsPacked() const { return m_packed; }
+    bool Swaps() const { return m_swap; }
+    bool StringsViaTable() const { return m_viaTable; }
+    int32_t Size() const { return m_size; }
+    // Byte offset of the next byte operation; a partly used byte counts. After a measuring pass,
+    // the number of bytes a write of the same record takes.
+    int32_t Position() const;
+    // A read or write passed the end of the buffer (or a measure passed 2 GB).
+    bool IsShort() const { return m_short || m_position > INT32_MAX; }
+    int32_t StringCounter() const { return m_stringCounter; }
+    // Status of the table's last Load or Save (0 when none ran or it succeeded).
+    int32_t TableStatus() const { return m_tableStatus; }
+
+private:
+    template <int Width> void Integers(void* values, int32_t n, bool swappable);
+    void PutBits(uint64_t value, int bits);
+    uint32_t GetBits(int bits);
+    void PutPacked(int32_t value, const int* classes);
+    uint32_t GetPacked(const int* classes);
+    void InlineText(const char*& text, int32_t& length);
+    const char* TableText(const char* text);
+
+    uint8_t* m_buffer = nullptr;
+    int32_t m_size = 0;
+    int64_t m_position = 0;
+    Mode m_mode = Mode::Measure;
+    bool m_swap = false;
+    bool m_packed = false;
+    bool m_viaTable = false;
+    bool m_short = false;
+    int m_bitsFree = 0; // unused bits left in the current byte (0: the next bit starts a new byte)
+    int32_t m_stringCounter = 0;
+    int32_t m_tableStatus = 0;
+    std::unique_ptr<IStreamStringTable> m_table;
+};

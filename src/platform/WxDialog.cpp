@@ -1,0 +1,509 @@
+#include "platform/WxDialog.h"
+
+#include <wx/app.h>
+#include <wx/bitmap.h>
+#include <wx/button.h>
+#include <wx/checklst.h>
+#include <wx/choice.h>
+#include <wx/dcclient.h>
+#include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/icon.h>
+#include <wx/image.h>
+#include <wx/init.h>
+#include <wx/listbox.h>
+#include <wx/msgdlg.h>
+#include <wx/settings.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace ui {
+
+namespace {
+
+// Resource texts are 8-bit; each byte is one Latin-1 character on screen.
+wxString ToWx(const std::string& s) {
+    wxString out;
+    out.reserve(s.size());
+    for (unsigned char c : s) out += wxUniChar(static_cast<unsigned>(c));
+    return out;
+}
+
+std::string FromWx(const wxString& s) {
+    std::string out;
+    out.reserve(s.length());
+    for (wxUniChar c : s) {
+        unsigned v = c.GetValue();
+        out += v < 256 ? static_cast<char>(v) : '?';
+    }
+    return out;
+}
+
+class CWxDialog;
+
+// The static frame: draws whatever the dialog paints over its area.
+class CFrameWindow : public wxWindow {
+public:
+    CFrameWindow(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
+        : wxWindow(parent, id, pos, size, wxBORDER_NONE) {}
+    bool AcceptsFocus() const override { return false; }
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+};
+
+class CWxControl final : public IControl {
+public:
+    CWxControl(CWxDialog& owner, int id, ControlKind kind, wxWindow* win)
+        : m_owner(owner), m_id(id), m_kind(kind), m_win(win) {}
+
+    int Id() const override { return m_id; }
+    ControlKind Kind() const override { return m_kind; }
+    std::string GetText() const override;
+    void SetText(const std::string& text) override;
+    void SetCaretToEnd() override {
+        if (auto* t = dynamic_cast<wxTextCtrl*>(m_win)) {
+            t->SetInsertionPointEnd();
+            t->ShowPosition(t->GetLastPosition());
+        }
+    }
+    void Enable(bool enable) override { m_win->Enable(enable); }
+    bool IsEnabled() const override { return m_win->IsEnabled(); }
+    void Show(bool show) override { m_win->Show(show); }
+    bool IsVisible() const override { return m_win->IsShown(); }
+    Rect GetRect() const override {
+        wxRect r = m_win->GetRect();
+        return Rect{r.x, r.y, r.x + r.width, r.y + r.height};
+    }
+    void SetRect(const Rect& r) override {
+        m_win->SetSize(r.left, r.top, r.Width(), r.Height());
+    }
+    void Refresh() override { m_win->Refresh(); }
+    void SetFocus() override;
+    void ResetContent() override {
+        if (auto* c = dynamic_cast<wxItemContainer*>(m_win)) c->Clear();
+    }
+    int AddString(const std::string& text) override { return InsertString(-1, text); }
+    int InsertString(int index, const std::string& text) override {
+        auto* c = dynamic_cast<wxItemContainer*>(m_win);
+        if (!c) return -1;
+        int count = static_cast<int>(c->GetCount());
+        if (index < 0 || index > count) index = count;
+        return c->Insert(ToWx(text), static_cast<unsigned>(index));
+    }
+    int GetCount() const override {
+        auto* c = dynamic_cast<wxItemContainer*>(m_win);
+        return c ? static_cast<int>(c->GetCount()) : 0;
+    }
+    std::string GetItemText(int index) const override {
+        auto* c = dynamic_cast<wxItemContainer*>(m_win);
+        if (!c || index < 0 || index >= GetCount()) return {};
+        return FromWx(c->GetString(static_cast<unsigned>(index)));
+    }
+    int GetCurSel() const override {
+        auto* c = dynamic_cast<wxItemContainer*>(m_win);
+        return c ? c->GetSelection() : -1;
+    }
+    int SetCurSel(int index) override {
+        auto* c = dynamic_cast<wxItemContainer*>(m_win);
+        if (!c) return -1;
+        if (index < 0 || index >= GetCount()) {
+            c->SetSelection(wxNOT_FOUND);
+            return -1;
+        }
+        c->SetSelection(index);
+        return index;
+    }
+    bool GetCheck(int index) const override {
+        auto* c = dynamic_cast<wxCheckListBox*>(m_win);
+        if (!c || index < 0 || index >= GetCount()) return false;
+        return c->IsChecked(static_cast<unsigned>(index));
+    }
+    void SetCheck(int index, bool checked) override {
+        auto* c = dynamic_cast<wxCheckListBox*>(m_win);
+        if (!c || index < 0 || index >= GetCount()) return;
+        c->Check(static_cast<unsigned>(index), checked);
+    }
+
+    wxWindow* Window() const { return m_win; }
+
+private:
+    CWxDialog& m_owner;
+    int m_id;
+    ControlKind m_kind;
+    wxWindow* m_win;
+};
+
+class CWxPaint final : public IPaintContext {
+public:
+    CWxPaint(wxDC& dc, wxPoint origin, const wxIcon* icon) : m_dc(dc), m_origin(origin), m_icon(icon) {}
+    void DrawBgr24(int x, int y, int width, int height, const std::uint8_t* rows,
+                   std::size_t stride) override {
+        if (width <= 0 || height <= 0 || !rows) return;
+        wxImage img(width, height, false);
+        unsigned char* out = img.GetData();
+        for (int row = 0; row < height; ++row) {
+            // Bottom-up source: the last stored row is the top of the picture.
+            const std::uint8_t* src = rows + static_cast<std::size_t>(height - 1 - row) * stride;
+            unsigned char* dst = out + static_cast<std::size_t>(row) * width * 3;
+            for (int col = 0; col < width; ++col) {
+                dst[col * 3 + 0] = src[col * 3 + 2];
+                dst[col * 3 + 1] = src[col * 3 + 1];
+                dst[col * 3 + 2] = src[col * 3 + 0];
+            }
+        }
+        m_dc.DrawBitmap(wxBitmap(img), x - m_origin.x, y - m_origin.y, false);
+    }
+    void DrawIcon(int x, int y) override {
+        if (m_icon && m_icon->IsOk()) m_dc.DrawIcon(*m_icon, x - m_origin.x, y - m_origin.y);
+    }
+
+private:
+    wxDC& m_dc;
+    wxPoint m_origin;
+    const wxIcon* m_icon;
+};
+
+class CWxDialog final : public wxDialog, public IDialog {
+public:
+    CWxDialog(const DialogTemplate& tmpl, IDialogHandler& handler)
+        : m_tmpl(tmpl), m_handler(&handler) {
+        wxDialog::Create(nullptr, wxID_ANY, ToWx(tmpl.caption ? tmpl.caption : ""),
+                         wxDefaultPosition, wxDefaultSize,
+                         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+        SetExtraStyle(GetExtraStyle() & ~wxWS_EX_BLOCK_EVENTS);
+        SetEscapeId(wxID_NONE);
+        SetAffirmativeId(wxID_NONE);
+        if (tmpl.pointSize > 0) {
+            wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+            font.SetPointSize(tmpl.pointSize);
+            SetFont(font);
+        }
+        SetClientSize(ConvertDialogToPixels(wxSize(tmpl.cx, tmpl.cy)));
+        Bind(wxEVT_PAINT, &CWxDialog::OnPaintEvent, this);
+        Bind(wxEVT_CHAR_HOOK, &CWxDialog::OnCharHook, this);
+        Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { UserCommand(kIdCancel, Notify::Clicked); });
+        BuildControls();
+    }
+
+    ~CWxDialog() override { m_handler = nullptr; }
+
+    void SetIconData(const IconData* icon) {
+        if (!icon || icon->xpm.empty()) return;
+        m_icon = wxIcon(icon->xpm.data());
+    }
+
+    // Runs initialisation and, unless it ended the dialog, the modal loop.
+    int Run() {
+        ++m_depth;
+        bool defaultFocus = m_handler->OnInitDialog(*this);
+        --m_depth;
+        if (m_endRequested) {
+            FlushKillFocus(0);
+            return m_result;
+        }
+        if (defaultFocus) {
+            for (const auto& c : m_tmpl.controls) {
+                if (TakesFocus(c)) {
+                    if (auto* w = WindowOf(c.id)) w->SetFocus();
+                    break;
+                }
+            }
+        }
+        CentreOnScreen();
+        ShowModal();
+        return m_result;
+    }
+
+    // A notification that comes from the user (through the toolkit).
+    void UserCommand(int id, Notify code) {
+        if (!m_handler || m_ended) return;
+        // The focus-loss of an edit is handled before the click or selection elsewhere.
+        if (code != Notify::Change && code != Notify::KillFocus) FlushKillFocus(id);
+        Dispatch(id, code);
+        FinishEnd();
+    }
+
+    void Dispatch(int id, Notify code) {
+        if (!m_handler || m_ended) return;
+        ++m_depth;
+        bool handled = m_handler->OnCommand(id, code);
+        if (!handled && code == Notify::Clicked && (id == kIdCancel || id == kIdOk))
+            EndDialog(id);
+        --m_depth;
+    }
+
+    void EditGotFocus(int id) { m_focusEdit = id; }
+    void EditLostFocus(int id) {
+        if (m_focusEdit != id) return;
+        m_focusEdit = 0;
+        UserCommand(id, Notify::KillFocus);
+    }
+    void FlushKillFocus(int except) {
+        if (m_focusEdit == 0 || m_focusEdit == except) return;
+        int id = m_focusEdit;
+        m_focusEdit = 0;
+        Dispatch(id, Notify::KillFocus);
+    }
+
+    // IDialog
+    IControl* Control(int id) override {
+        auto it = m_byId.find(id);
+        return it == m_byId.end() ? nullptr : it->second.get();
+    }
+    void EndDialog(int result) override {
+        if (m_ended) return;
+        m_endRequested = true;
+        m_result = result;
+    }
+    void MessageBox(const std::string& text, MessageIcon icon) override {
+        wxMessageDialog box(this, ToWx(text), ToWx(ProgramName()),
+                            wxOK | (icon == MessageIcon::Error ? wxICON_ERROR : wxICON_NONE));
+        box.ShowModal();
+    }
+    std::optional<std::string> AskOpenFile(const std::string& filter) override {
+        wxFileDialog dlg(nullptr, "Open", "", "", ToWx(ToolkitFilter(filter)), wxFD_OPEN);
+        if (dlg.ShowModal() != wxID_OK) return std::nullopt;
+        return FromWx(dlg.GetPath());
+    }
+    Rect GetWindowRect() const override {
+        // The frame around the client area: equal at the sides and the bottom, the rest on top.
+        wxSize outer = GetSize();
+        wxSize client = GetClientSize();
+        int side = (outer.x - client.x) / 2;
+        int top = outer.y - client.y - side;
+        return Rect{-side, -top, client.x + side, client.y + side};
+    }
+    void SetWindowRect(const Rect& r) override {
+        Rect now = GetWindowRect();
+        wxRect outer = GetRect();
+        SetSize(outer.x + (r.left - now.left), outer.y + (r.top - now.top),
+                outer.width + (r.Width() - now.Width()), outer.height + (r.Height() - now.Height()));
+        Raise();
+    }
+    Rect GetClientRect() const override {
+        wxSize s = GetClientSize();
+        return Rect{0, 0, s.x, s.y};
+    }
+    bool IsMinimized() const override { return IsIconized(); }
+    void SetIcon(const IconData& icon) override {
+        SetIconData(&icon);
+        if (m_icon.IsOk()) wxDialog::SetIcon(m_icon);
+    }
+    void RemoveSystemMenu() override {
+        SetWindowStyleFlag(GetWindowStyleFlag() & ~(wxSYSTEM_MENU | wxCLOSE_BOX));
+        EnableCloseButton(false);
+    }
+    Colour ButtonFaceColour() const override {
+        wxColour c = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+        return Colour{c.Red(), c.Green(), c.Blue()};
+    }
+    void Invalidate() override { wxDialog::Refresh(); }
+
+    bool InHandler() const { return m_depth > 0; }
+
+private:
+    wxWindow* WindowOf(int id) {
+        auto it = m_byId.find(id);
+        return it == m_byId.end() ? nullptr : it->second->Window();
+    }
+
+    void FinishEnd() {
+        if (!m_endRequested || m_ended || m_depth != 0) return;
+        FlushKillFocus(0);
+        m_ended = true;
+        if (IsModal()) EndModal(m_result);
+    }
+
+    void BuildControls() {
+        for (const auto& c : m_tmpl.controls) {
+            wxPoint pos = ConvertDialogToPixels(wxPoint(c.x, c.y));
+            wxSize size = ConvertDialogToPixels(wxSize(c.cx, c.cy));
+            wxString text = ToWx(c.text ? c.text : "");
+            wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
+            wxWindow* w = nullptr;
+            int id = c.id;
+            switch (c.kind) {
+            case ControlKind::DefPushButton:
+            case ControlKind::PushButton: {
+                auto* b = new wxButton(this, wid, text, pos, size);
+                if (c.kind == ControlKind::DefPushButton) b->SetDefault();
+                b->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
+                w = b;
+                break;
+            }
+            case ControlKind::GroupBox:
+                w = new wxStaticBox(this, wid, text, pos, size);
+                break;
+            case ControlKind::Label:
+                w = new wxStaticText(this, wid, text, pos, size, wxST_NO_AUTORESIZE);
+                break;
+            case ControlKind::ListBox: {
+                auto* l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
+                l->Bind(wxEVT_LISTBOX, [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+                w = l;
+                break;
+            }
+            case ControlKind::CheckList: {
+                auto* l = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
+                l->Bind(wxEVT_LISTBOX, [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+                l->Bind(wxEVT_CHECKLISTBOX,
+                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::CheckToggled); });
+                w = l;
+                break;
+            }
+            case ControlKind::DropDownList: {
+                // The template's height is that of the dropped list; the closed control keeps
+                // its own one-line height.
+                auto* ch = new wxChoice(this, wid, pos, wxSize(size.x, -1));
+                // Some themes make the closed control taller than a line of the template
+                // (edits are 14 units high); keep it to that so it covers nothing below.
+                int line = ConvertDialogToPixels(wxSize(0, 14)).y;
+                if (ch->GetSize().y > line) ch->SetSize(size.x, line);
+                ch->Bind(wxEVT_CHOICE, [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+                w = ch;
+                break;
+            }
+            case ControlKind::Edit: {
+                auto* t = new wxTextCtrl(this, wid, text, pos, size);
+                t->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
+                t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
+                    EditGotFocus(id);
+                    e.Skip();
+                });
+                t->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& e) {
+                    e.Skip();
+                    EditLostFocus(id);
+                });
+                w = t;
+                break;
+            }
+            case ControlKind::StaticFrame: {
+                auto* f = new CFrameWindow(this, wid, pos, size);
+                f->Bind(wxEVT_PAINT, [this, f](wxPaintEvent&) {
+                    wxPaintDC dc(f);
+                    if (!m_handler) return;
+                    CWxPaint paint(dc, f->GetPosition(), &m_icon);
+                    m_handler->OnPaint(paint);
+                });
+                w = f;
+                break;
+            }
+            }
+            if (c.id != kIdStatic && w)
+                m_byId[c.id] = std::make_unique<CWxControl>(*this, c.id, c.kind, w);
+        }
+        for (const auto& init : m_tmpl.initData) {
+            auto it = m_byId.find(init.id);
+            if (it == m_byId.end()) continue;
+            for (const char* item : init.items) it->second->AddString(item);
+        }
+    }
+
+    void OnPaintEvent(wxPaintEvent&) {
+        wxPaintDC dc(this);
+        if (!m_handler) return;
+        CWxPaint paint(dc, wxPoint(0, 0), &m_icon);
+        m_handler->OnPaint(paint);
+    }
+
+    void OnCharHook(wxKeyEvent& e) {
+        if (e.GetKeyCode() == WXK_ESCAPE) {
+            // Esc is Cancel; the focus stays where it is.
+            if (!m_handler || m_ended) return;
+            Dispatch(kIdCancel, Notify::Clicked);
+            FinishEnd();
+            return;
+        }
+        e.Skip();
+    }
+
+    const DialogTemplate& m_tmpl;
+    IDialogHandler* m_handler;
+    std::map<int, std::unique_ptr<CWxControl>> m_byId;
+    wxIcon m_icon;
+    int m_focusEdit = 0;
+    int m_depth = 0;
+    bool m_endRequested = false;
+    bool m_ended = false;
+    int m_result = kIdCancel;
+};
+
+std::string CWxControl::GetText() const {
+    if (auto* t = dynamic_cast<wxTextCtrl*>(m_win)) return FromWx(t->GetValue());
+    if (auto* c = dynamic_cast<wxChoice*>(m_win)) return FromWx(c->GetStringSelection());
+    return FromWx(m_win->GetLabel());
+}
+
+void CWxControl::SetText(const std::string& text) {
+    if (auto* t = dynamic_cast<wxTextCtrl*>(m_win)) {
+        if (FromWx(t->GetValue()) == text) return;
+        // Set without the toolkit's event, then notify once as the original platform does.
+        t->ChangeValue(ToWx(text));
+        m_owner.Dispatch(m_id, Notify::Change);
+        return;
+    }
+    if (dynamic_cast<wxItemContainer*>(m_win)) return;
+    m_win->SetLabel(ToWx(text));
+}
+
+void CWxControl::SetFocus() {
+    // Moving the focus from code takes it from an edit too.
+    m_owner.FlushKillFocus(m_id);
+    m_win->SetFocus();
+}
+
+class CWxUiSystem final : public IUiSystem {
+public:
+    void MessageBox(const std::string& text, MessageIcon icon) override {
+        wxMessageDialog box(nullptr, ToWx(text), ToWx(ProgramName()),
+                            wxOK | (icon == MessageIcon::Error ? wxICON_ERROR : wxICON_NONE));
+        box.ShowModal();
+    }
+    int RunModal(const DialogTemplate& tmpl, const IconData* icon,
+                 IDialogHandler& handler) override {
+        auto* dlg = new CWxDialog(tmpl, handler);
+        dlg->SetIconData(icon);
+        int result = dlg->Run();
+        dlg->Destroy();
+        // Let the toolkit delete the window now rather than at shutdown.
+        wxTheApp->ProcessIdle();
+        return result;
+    }
+};
+
+class CTavimetApp : public wxApp {
+public:
+    // The program reads its own arguments; the toolkit's parser would reject them.
+    bool OnInit() override { return true; }
+};
+
+} // namespace
+
+int RunWxProgram(int argc, char** argv,
+                 const std::function<int(IUiSystem&, const std::vector<std::string>&)>& body) {
+    wxApp::SetInstance(new CTavimetApp());
+    int wargc = argc;
+    if (!wxEntryStart(wargc, argv)) {
+        std::fprintf(stderr, "%s: cannot start the user interface (no display?)\n",
+                     ProgramName().c_str());
+        wxEntryCleanup();
+        return 1;
+    }
+    int status = 1;
+    if (wxTheApp->CallOnInit()) {
+        std::vector<std::string> args;
+        for (int i = 1; i < wargc; ++i) args.emplace_back(argv[i]);
+        wxInitAllImageHandlers();
+        CWxUiSystem system;
+        status = body(system, args);
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return status;
+}
+
+} // namespace ui

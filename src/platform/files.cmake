@@ -1,0 +1,3 @@
+# Platform file services over POSIX.
+add_library(tavimet_platform STATIC ${CMAKE_CURRENT_LIST_DIR}/PlatformFiles.cpp)
+target_include_directories(tavimet_platform PUBLIC ${PROJECT_SOURCE_DIR}/src)

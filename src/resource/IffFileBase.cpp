@@ -1,0 +1,479 @@
+#include "resource/IffFileBase.h"
+
+#include "common/BoundedString.h"
+#include "fileio/FileObject.h"
+#include "resource/IffFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace iff {
+
+TypeNode* ChunkIndex::FindType(uint32_t type) {
+    for (auto& node : types)
+        if (node.type == type) return &node;
+    return nullptr;
+}
+
+TypeNode& ChunkIndex::GetOrAddType(uint32_t type) {
+    if (TypeNode* node = FindType(type)) return *node;
+    types.emplace_back();
+    types.back().type = type;
+    return types.back();
+}
+
+TypeNode* ChunkIndex::TypeAt(int32_t index) {
+    const int32_t n = TypeCount();
+    if (index < 1 || index > n) return nullptr;
+    return &types[size_t(newestFirst ? n - index : index - 1)];
+}
+
+IndexEntry* ChunkIndex::EntryAt(TypeNode& node, int32_t index) {
+    const int32_t n = int32_t(node.entries.size());
+    if (index < 1 || index > n) return nullptr;
+    return node.entries[size_t(newestFirst ? n - index : index - 1)].get();
+}
+
+void ChunkIndex::Add(std::unique_ptr<IndexEntry> entry) {
+    GetOrAddType(entry->type).entries.push_back(std::move(entry));
+}
+
+std::unique_ptr<IndexEntry> ChunkIndex::Remove(IndexEntry* entry) {
+    for (auto t = types.begin(); t != types.end(); ++t) {
+        auto& list = t->entries;
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            if (it->get() != entry) continue;
+            std::unique_ptr<IndexEntry> out = std::move(*it);
+            list.erase(it);
+            if (list.empty()) types.erase(t);
+            return out;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace iff
+
+using iff::IndexEntry;
+
+namespace {
+
+bool EqualNoCase(const std::string& a, const char* b) {
+    const size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CIffFileBase::CIffFileBase(int32_t headerSize) : m_store(headerSize) {
+    m_internal.newestFirst = headerSize == iff::kChunkHeaderV1;
+    m_index.newestFirst = headerSize == iff::kChunkHeaderV1;
+}
+
+CIffFileBase::~CIffFileBase() { DropAll(); }
+
+int32_t CIffFileBase::OpenFileObjectFor(const char* path) {
+    std::unique_ptr<CFileObject> file;
+    if (!path) return kResErrCannotOpen;
+    if (!ReadOnlyOpen()) file = OpenFileObject(path, true);
+    if (!file) file = OpenFileObject(path, false);
+    if (!file) return kResErrCannotOpen;
+    m_writable = file->Writable();
+    m_store.Attach(std::move(file));
+    return kResOk;
+}
+
+int32_t CIffFileBase::CreateWithHeader(const char* path, const uint8_t* header) {
+    if (IsOpen()) return kResErrAlreadyOpen;
+    if (!path) return kResErrCannotCreate;
+    if (FileExists(path)) return kResErrFileExists;
+    if (!CreateFileOnDisk(path)) return kResErrCannotCreate;
+    std::unique_ptr<CFileObject> file = OpenFileObject(path, true);
+    if (!file) return kResErrCannotCreate;
+    if (file->Write(header, iff::kFileHeaderSize) != iff::kFileHeaderSize) return kResErrShortWrite;
+    return file->Flush() ? kResOk : kResErrCannotOpen;
+}
+
+int32_t CIffFileBase::DeleteFileAt(const char* path) {
+    if (IsOpen()) return kResErrAlreadyOpen;
+    if (!path || !FileExists(path)) return kResErrNoSuchFile;
+    return DeleteFileOnDisk(path) ? kResOk : kResErrCannotDelete;
+}
+
+int32_t CIffFileBase::CompactChunks(bool dropMaps) {
+    std::unordered_map<int32_t, IndexEntry*> byOffset;
+    for (iff::ChunkIndex* list : {&m_index, &m_internal})
+        list->ForEach([&](IndexEntry& e) {
+            if (e.offset >= 0) byOffset[e.offset] = &e;
+        });
+    return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
+        auto it = byOffset.find(from);
+        if (it != byOffset.end()) it->second->offset = to;
+    });
+}
+
+void CIffFileBase::DropAll() {
+    for (iff::ChunkIndex* list : {&m_index, &m_internal}) {
+        list->ForEach([](IndexEntry& e) {
+            CChunk::Free(e.handle);
+            e.handle = nullptr;
+        });
+        list->Clear();
+    }
+    m_handles.clear();
+    m_internalMode = false;
+    m_store.Detach().reset();
+    m_writable = false;
+}
+
+int32_t CIffFileBase::GetFileName(CBoundedString& out) {
+    out.Clear();
+    if (!IsOpen()) return kResErrNotOpen;
+    out.Assign(m_store.File()->Name());
+    return kResOk;
+}
+
+int16_t CIffFileBase::CountTypes() {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return 0;
+    }
+    SetError(kResOk);
+    return int16_t(std::min<int32_t>(List().TypeCount(), 32767));
+}
+
+uint32_t CIffFileBase::GetTypeAt(int32_t index) {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return 0;
+    }
+    iff::TypeNode* node = List().TypeAt(index);
+    if (!node) {
+        SetError(kResErrTypeIndex);
+        return 0;
+    }
+    SetError(kResOk);
+    return node->type;
+}
+
+int16_t CIffFileBase::CountChunks(uint32_t type) {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return 0;
+    }
+    SetError(kResOk);
+    iff::TypeNode* node = List().FindType(type);
+    return node ? int16_t(std::min<size_t>(node->entries.size(), 32767)) : 0;
+}
+
+IndexEntry* CIffFileBase::FindById(uint32_t type, int16_t id, int32_t variant) {
+    iff::ChunkIndex& list = List();
+    iff::TypeNode* node = list.FindType(type);
+    if (!node) return nullptr;
+    const int32_t n = int32_t(node->entries.size());
+    for (int32_t i = 1; i <= n; ++i) {
+        IndexEntry* e = list.EntryAt(*node, i);
+        if (e->id == id && (variant < 0 || (e->flags >> 8) == variant)) return e;
+    }
+    return nullptr;
+}
+
+IndexEntry* CIffFileBase::FindByHandle(CChunk* chunk) {
+    if (!chunk) return nullptr;
+    auto it = m_handles.find(chunk);
+    return it == m_handles.end() ? nullptr : it->second;
+}
+
+CChunk* CIffFileBase::Fetch(IndexEntry* e, ByteOrderRoutine routine) {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return nullptr;
+    }
+    if (!e) {
+        SetError(kResErrNoChunk);
+        return nullptr;
+    }
+    if (e->handle) {
+        SetError(kResOk);
+        return e->handle;
+    }
+    const int32_t h = m_store.HeaderSize();
+    iff::ChunkHeader hdr;
+    if (e->offset < 0 || !m_store.ReadChunkHeader(e->offset, hdr) || hdr.type != e->type ||
+        hdr.id != e->id || (hdr.flags & iff::kFlagFree)) {
+        SetError(kResErrObject);
+        return nullptr;
+    }
+    CChunk* chunk = CChunk::Create(hdr.size - h);
+    if (!chunk) {
+        SetError(kResErrNoMemory);
+        return nullptr;
+    }
+    if (int32_t err = m_store.ReadAt(e->offset + h, chunk->Body(), chunk->Size())) {
+        CChunk::Free(chunk);
+        SetError(err);
+        return nullptr;
+    }
+    if (!(e->diskFlags & iff::kFlagNative) && routine) {
+        routine(chunk->Body(), chunk->Size());
+        e->flags |= iff::kFlagNative;
+    }
+    e->handle = chunk;
+    m_handles[chunk] = e;
+    SetError(kResOk);
+    return chunk;
+}
+
+CChunk* CIffFileBase::GetChunk(uint32_t type, int16_t id, ByteOrderRoutine routine) {
+    return GetChunkVariant(type, id, 0, routine);
+}
+
+CChunk* CIffFileBase::GetChunkAt(uint32_t type, int32_t index, ByteOrderRoutine routine) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!IsOpen()) break;
+        iff::TypeNode* node = List().FindType(type);
+        IndexEntry* e = node ? List().EntryAt(*node, index) : nullptr;
+        CChunk* chunk = Fetch(e, routine);
+        if (chunk || LastError() != kResErrObject || !RecoverIndex()) return chunk;
+    }
+    return Fetch(nullptr, routine);
+}
+
+uint32_t CIffFileBase::GetType(CChunk* chunk) {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return 0;
+    }
+    IndexEntry* e = FindByHandle(chunk);
+    SetError(e ? kResOk : kResErrNoChunk);
+    return e ? e->type : 0;
+}
+
+int32_t CIffFileBase::GetId(CChunk* chunk, int16_t& id) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) return SetError(kResErrNoChunk);
+    id = e->id;
+    return SetError(kResOk);
+}
+
+int32_t CIffFileBase::Reserved22(CChunk*, uint16_t& out) {
+    out = 0;
+    return SetError(kResErrUnsupported);
+}
+
+int32_t CIffFileBase::Reserved27(CChunk*) { return SetError(kResErrUnsupported); }
+
+int32_t CIffFileBase::MakeLabelUnique(uint32_t type, CBoundedString& label) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    iff::TypeNode* node = List().FindType(type);
+    auto taken = [&](const char* text) {
+        if (!node) return false;
+        for (auto& e : node->entries)
+            if (EqualNoCase(EntryLabel(*e), text)) return true;
+        return false;
+    };
+    const std::string base = label.Text();
+    const size_t room = label.Capacity() > 0 ? size_t(label.Capacity() - 1) : 0;
+    std::string candidate = base;
+    for (int32_t n = 0; taken(candidate.c_str()) && n < 0x7FFFFFFF; ++n) {
+        // Cut the base rather than the counter, so a full-length label still becomes unique.
+        const std::string digits = std::to_string(n);
+        if (digits.size() > room) break;
+        candidate = base.substr(0, std::min(base.size(), room - digits.size())) + digits;
+    }
+    label.Assign(candidate.c_str());
+    return SetError(kResOk);
+}
+
+int16_t CIffFileBase::NextFreeId(uint32_t type) {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return 0;
+    }
+    SetError(kResOk);
+    iff::TypeNode* node = List().FindType(type);
+    int32_t highest = 128;
+    if (node)
+        for (auto& e : node->entries) highest = std::max<int32_t>(highest, e->id);
+    if (highest < 32767) return int16_t(highest + 1);
+    // The top id is taken: hand out the lowest free one above 128 instead of wrapping around.
+    std::vector<bool> used(32768, false);
+    for (auto& e : node->entries)
+        if (e->id >= 0) used[size_t(e->id)] = true;
+    for (int32_t id = 129; id <= 32767; ++id)
+        if (!used[size_t(id)]) return int16_t(id);
+    SetError(kResErrObject);
+    return 0;
+}
+
+void CIffFileBase::DetachHandle(IndexEntry& e) {
+    if (e.handle) m_handles.erase(e.handle);
+    e.handle = nullptr;
+    e.flags = e.diskFlags;
+}
+
+void CIffFileBase::RemoveEntry(IndexEntry* e) {
+    if (e->handle) m_handles.erase(e->handle);
+    for (iff::ChunkIndex* list : {&m_index, &m_internal})
+        if (list->Remove(e)) return;
+}
+
+int32_t CIffFileBase::Release(CChunk* chunk) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) return SetError(kResErrUnknownChunk);
+    if (e->offset < 0)
+        if (int32_t err = WriteEntry(*e)) return SetError(err);
+    DetachHandle(*e);
+    return SetError(kResOk);
+}
+
+bool CIffFileBase::IsNative(CChunk* chunk) {
+    if (!IsOpen()) {
+        SetError(kResErrNotOpen);
+        return true;
+    }
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) {
+        SetError(kResErrUnknownChunk);
+        return true;
+    }
+    SetError(kResOk);
+    return (e->flags & iff::kFlagNative) != 0;
+}
+
+int32_t CIffFileBase::SetId(CChunk* chunk, int16_t id) {
+    CFixedString<64> label;
+    if (int32_t err = GetLabel(chunk, label)) return err;
+    const int32_t variant = GetVariant(chunk);
+    if (LastError()) return LastError();
+    return SetIdAndLabel(chunk, id, label, variant);
+}
+
+int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const char* labelText,
+                                int32_t variant, bool native, uint16_t extraFlags) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    if (!m_writable) return SetError(kResErrNotWritable);
+    if (!chunk) return SetError(kResErrUnknownChunk);
+    IndexEntry* existing = FindById(type, id, m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant);
+    // A handle stands for one chunk only: taking it away from another chunk keeps that chunk
+    // on disk as it was.
+    if (IndexEntry* holder = FindByHandle(chunk); holder && holder != existing) DetachHandle(*holder);
+    if (existing) {
+        if (existing->handle == chunk) DetachHandle(*existing);
+        if (existing->offset >= 0) {
+            if (int32_t err = BeforeDiskChange()) return SetError(err);
+            if (int32_t err = m_store.FreeChunk(existing->offset)) return SetError(err);
+        }
+        ForgetLabel(*existing);
+        CChunk* old = existing->handle;
+        RemoveEntry(existing);
+        CChunk::Free(old);
+    }
+    auto e = std::make_unique<IndexEntry>();
+    e->type = type;
+    e->id = id;
+    e->flags = uint16_t((native ? iff::kFlagNative : 0) | extraFlags | ((variant & 0xFF) << 8));
+    e->diskFlags = e->flags;
+    if (int32_t err = AssignLabel(*e, labelText ? labelText : "")) return SetError(err);
+    e->handle = chunk;
+    m_handles[chunk] = e.get();
+    List().Add(std::move(e));
+    return SetError(kResOk);
+}
+
+int32_t CIffFileBase::WriteEntry(IndexEntry& e) {
+    if (!IsOpen()) return kResErrNotOpen;
+    if (!m_writable) return kResErrNotWritable;
+    if (!e.handle) return kResOk;
+    const int32_t h = m_store.HeaderSize();
+    const int32_t b = e.handle->Size();
+    if (b < 0 || b > iff::kMaxBodySize) return kResErrObject;
+    const int32_t need = b + h;
+    if (int32_t err = BeforeDiskChange()) return err;
+    int32_t pos = -1;
+    bool reused = false;
+    if (e.offset >= 0) {
+        iff::ChunkHeader old;
+        if (m_store.ReadChunkHeader(e.offset, old) && old.size == need) {
+            pos = e.offset;
+        } else {
+            if (int32_t err = m_store.FreeChunk(e.offset)) return err;
+            e.offset = -1;
+        }
+    }
+    if (pos < 0) {
+        bool appended = false;
+        if (int32_t err = m_store.Allocate(need, pos, &appended)) return err;
+        reused = !appended;
+    }
+    iff::ChunkHeader hdr;
+    hdr.type = e.type;
+    hdr.size = need;
+    hdr.id = e.id;
+    hdr.flags = e.flags;
+    hdr.nameKey = e.nameKey;
+    std::memcpy(hdr.label, e.label, sizeof hdr.label);
+    // Body first: until the header is written, the place stays a free chunk.
+    int32_t err = m_store.WriteAt(pos + h, e.handle->Body(), b);
+    if (!err) err = m_store.WriteChunkHeader(pos, hdr);
+    if (err) {
+        if (reused) m_store.freeSpace += need; // the place is still a free chunk
+        return err;
+    }
+    e.offset = pos;
+    e.diskFlags = e.flags;
+    return AfterChunkWrite();
+}
+
+int32_t CIffFileBase::WritePending() {
+    int32_t first = kResOk;
+    List().ForEach([&](IndexEntry& e) {
+        if (e.offset >= 0 || !e.handle) return;
+        const int32_t err = WriteEntry(e);
+        if (err && !first) first = err;
+    });
+    return first;
+}
+
+int32_t CIffFileBase::RewriteHeader(IndexEntry& e) {
+    if (int32_t err = BeforeDiskChange()) return err;
+    iff::ChunkHeader hdr;
+    if (!m_store.ReadChunkHeader(e.offset, hdr)) return kResErrShortRead;
+    hdr.id = e.id;
+    hdr.nameKey = e.nameKey;
+    std::memcpy(hdr.label, e.label, sizeof hdr.label);
+    if (int32_t err = m_store.WriteChunkHeader(e.offset, hdr)) return err;
+    return AfterChunkWrite();
+}
+
+int32_t CIffFileBase::WriteChunk(CChunk* chunk) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    if (!m_writable) return SetError(kResErrNotWritable);
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) return SetError(kResErrUnknownChunk);
+    return SetError(WriteEntry(*e));
+}
+
+int32_t CIffFileBase::DeleteChunk(CChunk* chunk) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    if (!m_writable) return SetError(kResErrNotWritable);
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) return SetError(kResErrUnknownChunk);
+    if (e->offset >= 0) {
+        if (int32_t err = BeforeDiskChange()) return SetError(err);
+        if (int32_t err = m_store.FreeChunk(e->offset)) return SetError(err);
+    }
+    ForgetLabel(*e);
+    RemoveEntry(e);
+    CChunk::Free(chunk);
+    return SetError(AfterChunkWrite());
+}

@@ -1,0 +1,216 @@
+#include "resource/IffFileV1.h"
+
+#include "common/BoundedString.h"
+#include "fileio/FileObject.h"
+#include "resource/IffFormat.h"
+
+#include <cstring>
+
+using iff::IndexEntry;
+
+CIffFileV1::CIffFileV1() : CIffFileBase(iff::kChunkHeaderV1) {}
+
+CIffFileV1::~CIffFileV1() {
+    if (IsOpen()) Close();
+}
+
+int32_t CIffFileV1::Create(const char* path) { return CreateWithHeader(path, iff::kHeaderV1); }
+
+int32_t CIffFileV1::Delete(const char* path) { return DeleteFileAt(path); }
+
+int32_t CIffFileV1::Open(const char* path) {
+    if (IsOpen()) return kResErrAlreadyOpen;
+    if (int32_t e = OpenFileObjectFor(path)) return e;
+    uint8_t header[iff::kFileHeaderSize];
+    if (int32_t e = m_store.ReadAt(0, header, iff::kFileHeaderSize)) {
+        DropAll();
+        return e;
+    }
+    if (std::memcmp(header, iff::kHeaderV1, iff::kFileHeaderSize) != 0) {
+        DropAll();
+        return kResErrBadHeader;
+    }
+    // The chain ends at the first header that cannot be read or whose size is impossible;
+    // the chunks before it stay usable.
+    int32_t pos = iff::kFileHeaderSize;
+    iff::ChunkHeader h;
+    while (m_store.ReadChunkHeader(pos, h)) {
+        if (h.flags & iff::kFlagFree) {
+            m_store.freeSpace += h.size;
+        } else {
+            auto e = std::make_unique<IndexEntry>();
+            e->type = h.type;
+            e->id = h.id;
+            e->flags = e->diskFlags = h.flags;
+            e->offset = pos;
+            e->nameKey = h.nameKey;
+            ((h.flags & iff::kFlagInternal) ? m_internal : m_index).Add(std::move(e));
+        }
+        pos += h.size;
+    }
+    m_names.Clear();
+    m_names.dirty = true;
+    m_internalMode = true;
+    if (CChunk* legacy = GetChunk(iff::kTypeName, 0)) {
+        m_names.ReadLegacy(legacy->Body(), legacy->Size());
+        ReleaseChunk(legacy);
+        m_names.dirty = false;
+    } else if (LoadObject(*this, m_names, 1) == kResOk) {
+        m_names.dirty = false;
+    }
+    m_internalMode = false;
+    SetError(kResOk);
+    return kResOk;
+}
+
+int32_t CIffFileV1::Suspend() { return kResErrCannotOpen; }
+int32_t CIffFileV1::Resume() { return kResErrCannotOpen; }
+
+int32_t CIffFileV1::Close() {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    int32_t err = kResOk;
+    if (m_writable) {
+        err = Flush();
+        if (!err && m_store.freeSpace >= iff::kCompactThreshold) err = CompactFile();
+    }
+    DropAll();
+    return SetError(err);
+}
+
+int32_t CIffFileV1::WriteNameMap() {
+    m_internalMode = true;
+    int32_t err = StoreObject(*this, m_names, 1);
+    if (!err) {
+        if (CChunk* legacy = GetChunk(iff::kTypeName, 0)) err = DeleteChunk(legacy);
+    }
+    m_internalMode = false;
+    if (!err) m_names.dirty = false;
+    return err;
+}
+
+int32_t CIffFileV1::Flush() {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    if (!m_writable) return SetError(kResOk); // nothing can be pending
+    int32_t first = kResOk;
+    if (m_names.dirty) first = WriteNameMap();
+    const int32_t err = WritePending();
+    if (!first) first = err;
+    if (!m_store.File()->Flush() && !first) first = kResErrCannotOpen;
+    return SetError(first);
+}
+
+int32_t CIffFileV1::CompactFile() { return CompactChunks(false); }
+
+int32_t CIffFileV1::Compact() {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    if (!m_writable) return SetError(kResErrNotWritable);
+    if (int32_t err = Flush()) return err;
+    return SetError(CompactFile());
+}
+
+CChunk* CIffFileV1::GetChunkVariant(uint32_t type, int16_t id, int32_t variant,
+                                    ByteOrderRoutine routine) {
+    if (IsOpen() && variant != 0) {
+        SetError(kResErrNoVariants);
+        return nullptr;
+    }
+    return Fetch(IsOpen() ? FindById(type, id, -1) : nullptr, routine);
+}
+
+CChunk* CIffFileV1::GetChunkByLabel(uint32_t type, const CBoundedString& label,
+                                    ByteOrderRoutine routine) {
+    if (!IsOpen()) return Fetch(nullptr, routine);
+    iff::TypeNode* node = List().FindType(type);
+    for (int32_t i = m_names.FindLabel(label.Text()); node && i >= 0;
+         i = m_names.FindLabel(label.Text(), i)) {
+        const int32_t key = m_names.Entries()[size_t(i)].key;
+        for (int32_t n = 1; n <= int32_t(node->entries.size()); ++n) {
+            IndexEntry* e = List().EntryAt(*node, n);
+            if (e->nameKey == key) return Fetch(e, routine);
+        }
+    }
+    SetError(kResErrUnknownChunk);
+    return nullptr;
+}
+
+int32_t CIffFileV1::GetLabel(CChunk* chunk, CBoundedString& out) {
+    out.Clear();
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) return SetError(kResErrNoChunk);
+    if (const CNameMap::Entry* n = e->nameKey == -1 ? nullptr : m_names.Find(e->nameKey))
+        out.Assign(n->label.c_str());
+    return SetError(kResOk);
+}
+
+int32_t CIffFileV1::GetVariant(CChunk* chunk) {
+    if (!IsOpen()) return SetError(kResErrNotOpen), 0;
+    SetError(FindByHandle(chunk) ? kResOk : kResErrNoChunk);
+    return 0;
+}
+
+int32_t CIffFileV1::AddChunk(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
+                             bool native) {
+    return AddCommon(chunk, type, id, label.Text(), 0, native,
+                     m_internalMode ? iff::kFlagInternal : 0);
+}
+
+int32_t CIffFileV1::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
+                                    const CBoundedString&, int32_t, bool native) {
+    CFixedString<2> none;
+    return AddChunk(chunk, type, id, none, native);
+}
+
+int32_t CIffFileV1::DeleteChunk(CChunk* chunk) { return CIffFileBase::DeleteChunk(chunk); }
+
+int32_t CIffFileV1::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
+                                  int32_t variant) {
+    if (!IsOpen()) return SetError(kResErrNotOpen);
+    if (variant != 0) return SetError(kResErrNoVariants);
+    if (!m_writable) return SetError(kResErrNotWritable);
+    IndexEntry* e = FindByHandle(chunk);
+    if (!e) return SetError(kResErrUnknownChunk);
+    bool changed = false;
+    int32_t key = e->nameKey;
+    if (label.Length() > 0 && key == -1) {
+        key = NextNameKey();
+        if (key == -1) return SetError(kResErrNoNameKey);
+        changed = true;
+    }
+    if (e->id != id) changed = true;
+    e->id = id;
+    e->nameKey = key;
+    if (key != -1) m_names.Set(key, label.Text());
+    if (!changed || e->offset < 0) return SetError(kResOk);
+    return SetError(RewriteHeader(*e));
+}
+
+// A chunk whose label was cleared keeps its key without a map entry; handing that key out
+// again would make two chunks share one label, so keys held by chunks count too.
+int32_t CIffFileV1::NextNameKey() {
+    int32_t next = m_names.NextKey();
+    for (iff::ChunkIndex* list : {&m_index, &m_internal})
+        list->ForEach([&](IndexEntry& e) {
+            if (next != -1 && e.nameKey >= next) next = e.nameKey == INT32_MAX ? -1 : e.nameKey + 1;
+        });
+    return next;
+}
+
+std::string CIffFileV1::EntryLabel(const IndexEntry& e) {
+    const CNameMap::Entry* n = e.nameKey == -1 ? nullptr : m_names.Find(e.nameKey);
+    return n ? n->label : std::string();
+}
+
+int32_t CIffFileV1::AssignLabel(IndexEntry& e, const char* label) {
+    e.nameKey = -1;
+    if (!label || !*label) return kResOk;
+    const int32_t key = NextNameKey();
+    if (key == -1) return kResErrNoNameKey;
+    e.nameKey = key;
+    m_names.Set(key, label);
+    return kResOk;
+}
+
+void CIffFileV1::ForgetLabel(IndexEntry& e) {
+    if (e.nameKey != -1) m_names.Set(e.nameKey, "");
+}

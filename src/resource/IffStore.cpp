@@ -1,0 +1,183 @@
+#include "resource/IffStore.h"
+
+#include "fileio/FileObject.h"
+#include "resource/IffFormat.h"
+#include "resource/ResourceFile.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace iff {
+
+CIffStore::CIffStore(int32_t headerSize) : m_headerSize(headerSize) {}
+CIffStore::~CIffStore() = default;
+
+void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
+    m_file = std::move(file);
+    freeSpace = 0;
+    lastAlloc = -1;
+    headerReads = 0;
+}
+
+std::unique_ptr<CFileObject> CIffStore::Detach() { return std::move(m_file); }
+
+int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
+    if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
+    if (count <= 0) return kResOk;
+    return m_file->Read(buf, count) == count ? kResOk : kResErrShortRead;
+}
+
+int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
+    if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
+    if (count <= 0) return kResOk;
+    return m_file->Write(buf, count) == count ? kResOk : kResErrShortWrite;
+}
+
+bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
+    uint8_t b[kChunkHeaderV2];
+    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
+    ++headerReads;
+    if (ReadAt(pos, b, m_headerSize) != kResOk) return false;
+    h.type = GetBE32(b);
+    h.size = int32_t(GetBE32(b + 4));
+    h.id = int16_t(GetBE16(b + 8));
+    h.flags = GetBE16(b + 10);
+    if (m_headerSize == kChunkHeaderV1) {
+        h.nameKey = int32_t(GetBE32(b + 12));
+        h.label[0] = 0;
+    } else {
+        h.nameKey = -1;
+        int n = 0;
+        while (n < kMaxLabelChars && b[12 + n] != 0) {
+            h.label[n] = char(b[12 + n]);
+            ++n;
+        }
+        h.label[n] = 0;
+    }
+    return true;
+}
+
+bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
+    if (!ReadRawHeader(pos, h)) return false;
+    if (h.size < m_headerSize || h.size - m_headerSize > kMaxBodySize) return false;
+    return h.size <= m_file->Length() - pos;
+}
+
+int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {
+    uint8_t b[kChunkHeaderV2] = {};
+    PutBE32(b, h.type);
+    PutBE32(b + 4, uint32_t(h.size));
+    PutBE16(b + 8, uint16_t(h.id));
+    PutBE16(b + 10, h.flags);
+    if (m_headerSize == kChunkHeaderV1) {
+        PutBE32(b + 12, uint32_t(h.nameKey));
+    } else {
+        for (int n = 0; n < kMaxLabelChars && h.label[n] != 0; ++n) b[12 + n] = uint8_t(h.label[n]);
+    }
+    return WriteAt(pos, b, m_headerSize);
+}
+
+int32_t CIffStore::WriteFreeHeader(int32_t pos, int32_t size) {
+    ChunkHeader h;
+    h.type = kTypeFree;
+    h.size = size;
+    h.flags = kFlagFree;
+    return WriteChunkHeader(pos, h);
+}
+
+int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended) {
+    if (appended) *appended = false;
+    if (!m_file) return kResErrNotOpen;
+    if (need < m_headerSize) return kResErrObject;
+    int32_t p = lastAlloc > 0 ? lastAlloc : kFileHeaderSize;
+    if (p > m_file->Length()) p = kFileHeaderSize;
+    ChunkHeader h;
+    while (ReadChunkHeader(p, h)) {
+        lastAlloc = p;
+        if (h.flags & kFlagFree) {
+            // Merge the run of free chunks that follows.
+            int32_t merged = h.size;
+            ChunkHeader next;
+            while (ReadChunkHeader(p + merged, next) && (next.flags & kFlagFree))
+                merged += next.size;
+            if (merged != h.size) {
+                h.size = merged;
+                if (int32_t e = WriteChunkHeader(p, h)) return e;
+            }
+            if (merged == need) {
+                freeSpace -= need;
+                pos = p;
+                return kResOk;
+            }
+            if (merged >= need + m_headerSize) {
+                if (int32_t e = WriteFreeHeader(p + need, merged - need)) return e;
+                h.size = need;
+                if (int32_t e = WriteChunkHeader(p, h)) return e;
+                freeSpace -= need;
+                pos = p;
+                return kResOk;
+            }
+        }
+        p += h.size;
+    }
+    // Append where the chain ends.
+    if (appended) *appended = true;
+    if (int32_t e = WriteFreeHeader(p, need)) return e;
+    lastAlloc = p;
+    pos = p;
+    return kResOk;
+}
+
+int32_t CIffStore::FreeChunk(int32_t pos) {
+    ChunkHeader h;
+    if (!ReadChunkHeader(pos, h)) return kResErrShortRead;
+    if (h.flags & kFlagFree) return kResOk;
+    h.flags |= kFlagFree;
+    h.type = kTypeFree;
+    if (int32_t e = WriteChunkHeader(pos, h)) return e;
+    freeSpace += h.size;
+    return kResOk;
+}
+
+int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved) {
+    if (!m_file) return kResErrNotOpen;
+    std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[kTransferBuffer]);
+    if (!buf) return kResErrNoMemory;
+    int32_t p = kFileHeaderSize;
+    int32_t shift = 0;
+    ChunkHeader h;
+    while (ReadChunkHeader(p, h)) {
+        if ((h.flags & kFlagFree) || (dropMaps && h.type == kTypeMap)) {
+            shift += h.size;
+            p += h.size;
+            continue;
+        }
+        if (shift > 0) {
+            const int32_t to = p - shift;
+            for (int32_t done = 0; done < h.size;) {
+                const int32_t n = h.size - done < kTransferBuffer ? h.size - done : kTransferBuffer;
+                if (int32_t e = ReadAt(p + done, buf.get(), n)) return e;
+                if (int32_t e = WriteAt(to + done, buf.get(), n)) return e;
+                done += n;
+            }
+            // The bytes between the moved chunk and the next one become one free chunk, so the
+            // chain stays readable should anything stop us before the end.
+            if (int32_t e = WriteFreeHeader(to + h.size, shift)) return e;
+            if (moved) moved(p, to);
+        }
+        p += h.size;
+    }
+    lastAlloc = -1;
+    if (p == m_file->Length()) {
+        if (!m_file->SetLength(p - shift)) return kResErrCannotOpen;
+        freeSpace = 0;
+    } else {
+        // The chain ends before the end of the file: keep the unreadable tail as it is,
+        // behind the free chunk that now closes the chain.
+        freeSpace = shift;
+    }
+    return kResOk;
+}
+
+} // namespace iff

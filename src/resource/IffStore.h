@@ -1,0 +1,65 @@
+// The chunk chain of an open IFF file: header I/O, free-space allocation, freeing and
+// compaction. Shared by both file versions; only the chunk-header size differs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CFileObject;
+
+namespace iff {
+
+struct ChunkHeader {
+    uint32_t type = 0;
+    int32_t size = 0;
+    int16_t id = 0;
+    uint16_t flags = 0;
+    int32_t nameKey = -1; // 1.0 layout
+    char label[64] = {};  // 2.x layout, NUL-terminated
+};
+
+class CIffStore {
+public:
+    explicit CIffStore(int32_t headerSize);
+    ~CIffStore();
+    CIffStore(const CIffStore&) = delete;
+    CIffStore& operator=(const CIffStore&) = delete;
+
+    void Attach(std::unique_ptr<CFileObject> file);
+    std::unique_ptr<CFileObject> Detach();
+    CFileObject* File() const { return m_file.get(); }
+    int32_t HeaderSize() const { return m_headerSize; }
+
+    // Raw I/O at an offset; status results (-48 short read or failed seek, -46 short write).
+    int32_t ReadAt(int32_t pos, void* buf, int32_t count);
+    int32_t WriteAt(int32_t pos, const void* buf, int32_t count);
+
+    // A complete header at pos whose size is sane: at least one header, within the file, and a
+    // body of at most 0x40000000 bytes. Anything else ends a walk of the chain.
+    bool ReadChunkHeader(int32_t pos, ChunkHeader& h);
+    // Reads only: false when fewer than a header's bytes are there.
+    bool ReadRawHeader(int32_t pos, ChunkHeader& h);
+    int32_t WriteChunkHeader(int32_t pos, const ChunkHeader& h);
+
+    // Finds room for a chunk of need bytes (header included) and returns its offset in pos;
+    // appended tells whether it lies at the end of the chain rather than in free space.
+    int32_t Allocate(int32_t need, int32_t& pos, bool* appended = nullptr);
+    // Marks the chunk at pos free and counts its size as free space.
+    int32_t FreeChunk(int32_t pos);
+    // Moves every used chunk down over the free ones. moved(from, to) reports each move;
+    // dropMaps also drops resource-map chunks. Keeps the chain whole after every move.
+    int32_t Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved);
+
+    int32_t freeSpace = 0;
+    int64_t headerReads = 0; // chunk headers read since attaching
+    int32_t lastAlloc = -1; // where the previous allocation search stopped (<= 0: none)
+
+private:
+    int32_t WriteFreeHeader(int32_t pos, int32_t size);
+
+    std::unique_ptr<CFileObject> m_file;
+    int32_t m_headerSize;
+};
+
+} // namespace iff

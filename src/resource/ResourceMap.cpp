@@ -1,0 +1,76 @@
+#include "resource/ResourceMap.h"
+
+#include "common/BoundedString.h"
+#include "model/FieldStream.h"
+#include "resource/IffFormat.h"
+
+#include <cstring>
+#include <unordered_set>
+
+uint32_t CResourceMap::KindTag() const { return iff::kTypeMap; }
+
+void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
+    if (stream.GetMode() != CFieldStream::Mode::Read) {
+        stream.Longs(&m_free, 1);
+        int32_t types = 0;
+        for (auto& node : m_index.types)
+            if (node.type != iff::kTypeMap && !node.entries.empty()) ++types;
+        stream.Longs(&types, 1);
+        for (int32_t t = 1; t <= m_index.TypeCount(); ++t) {
+            iff::TypeNode& node = *m_index.TypeAt(t);
+            if (node.type == iff::kTypeMap || node.entries.empty()) continue;
+            uint32_t type = node.type;
+            int32_t count = int32_t(node.entries.size());
+            stream.Longs(&type, 1);
+            stream.Longs(&count, 1);
+            for (int32_t i = 1; i <= count; ++i) {
+                iff::IndexEntry& e = *m_index.EntryAt(node, i);
+                stream.Longs(&e.offset, 1);
+                stream.Words(&e.id, 1);
+                stream.Words(&e.diskFlags, 1);
+                CFixedString<64> label(e.label);
+                stream.Text(label);
+            }
+        }
+        return;
+    }
+    m_index.Clear();
+    int32_t types = 0;
+    stream.Longs(&m_free, 1);
+    stream.Longs(&types, 1);
+    for (int32_t t = 0; t < types && !stream.IsShort(); ++t) {
+        uint32_t type = 0;
+        int32_t count = 0;
+        stream.Longs(&type, 1);
+        stream.Longs(&count, 1);
+        for (int32_t i = 0; i < count && !stream.IsShort(); ++i) {
+            auto e = std::make_unique<iff::IndexEntry>();
+            e->type = type;
+            stream.Longs(&e->offset, 1);
+            stream.Words(&e->id, 1);
+            stream.Words(&e->diskFlags, 1);
+            e->flags = e->diskFlags;
+            CFixedString<64> label;
+            stream.Text(label);
+            std::memcpy(e->label, label.Text(), size_t(label.Length()) + 1);
+            if (!stream.IsShort()) m_index.Add(std::move(e));
+        }
+    }
+}
+
+bool ReadResourceMapBody(const uint8_t* body, int32_t size, int32_t fileLength,
+                         iff::ChunkIndex& index, int32_t& freeSpace) {
+    if (size < iff::kStoredPrefix || iff::GetLE32(body + 8) != iff::kTypeMap) return false;
+    CResourceMap map(index, freeSpace);
+    if (ReadStoredBody(body, size, map) != kResOk) return false;
+    if (freeSpace < 0 || freeSpace > fileLength) return false;
+    std::unordered_set<int32_t> offsets;
+    bool ok = true;
+    index.ForEach([&](iff::IndexEntry& e) {
+        if (e.type == iff::kTypeMap && e.id == 0) ok = false;
+        if (e.offset < iff::kFileHeaderSize || e.offset > fileLength - iff::kChunkHeaderV2) ok = false;
+        if (!offsets.insert(e.offset).second) ok = false;
+        if (e.diskFlags & iff::kFlagFree) ok = false;
+    });
+    return ok;
+}

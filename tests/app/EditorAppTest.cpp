@@ -1,0 +1,134 @@
+// Start-up: the single-instance guard, the command line and the existence test.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "app/EditorApp.h"
+#include "app/PreviewLayout.h"
+#include "cli/sample/Sample.h"
+#include "model/StringTable.h"
+#include "platform/MemoryDialog.h"
+#include "resources/EditorResources.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class EditorAppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("tavimet-app-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        std::string error;
+        ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
+        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1); // a lock of this test's own
+        SetCurrentLanguage(1);
+    }
+    void TearDown() override {
+        ::unsetenv("TAVIMET_REGISTRY");
+        fs::remove_all(m_dir);
+    }
+    fs::path m_dir;
+};
+
+TEST_F(EditorAppTest, OneArgumentNamingAFileOpensIt) {
+    ui::CMemoryUiSystem system;
+    int items = -1;
+    system.SetScript([&](ui::CMemoryDialog& d) {
+        items = d.Get(res::kIdMenuItems).GetCount();
+        d.Click(res::kIdOk);
+    });
+    CEditorApp app;
+    EXPECT_FALSE(app.InitInstance(system, {(m_dir / "sample.iff").string()}));
+    EXPECT_EQ(system.DialogsRun(), 1);
+    EXPECT_EQ(items, sample::kSofaEntries);
+    EXPECT_EQ(app.LastDialogResult(), ui::kIdOk);
+}
+
+TEST_F(EditorAppTest, SecondCopyIsRefusedBeforeAnyWindow) {
+    platform::CInstanceLock other;
+    ASSERT_EQ(other.Acquire("TavimetMutex"), platform::CInstanceLock::Result::Acquired);
+    ui::CMemoryUiSystem system;
+    CEditorApp app;
+    EXPECT_FALSE(app.InitInstance(system, {(m_dir / "sample.iff").string()}));
+    EXPECT_EQ(system.DialogsRun(), 0);
+    ASSERT_EQ(system.Messages().size(), 1u);
+    EXPECT_EQ(system.Messages()[0].first, "Only one copy of Tavimet is allowed at a time!");
+    EXPECT_EQ(system.Messages()[0].second, ui::MessageIcon::Error);
+}
+
+TEST_F(EditorAppTest, MissingFileIsNamedVerbatim) {
+    ui::CMemoryUiSystem system;
+    CEditorApp app;
+    std::string arg = (m_dir / "no such file.iff").string();
+    app.InitInstance(system, {arg});
+    EXPECT_EQ(system.DialogsRun(), 0);
+    ASSERT_EQ(system.Messages().size(), 1u);
+    EXPECT_EQ(system.Messages()[0].first, "Cannot find the file named " + arg);
+    EXPECT_EQ(system.Messages()[0].second, ui::MessageIcon::Error);
+}
+
+TEST_F(EditorAppTest, TwoArgumentsAskForAFile) {
+    ui::CMemoryUiSystem system;
+    CEditorApp app;
+    // The open-file dialog is cancelled (no answer), which ends the dialog.
+    app.InitInstance(system, {"a.iff", "b.iff"});
+    EXPECT_EQ(system.DialogsRun(), 1);
+    EXPECT_EQ(app.LastDialogResult(), ui::kIdCancel);
+    EXPECT_TRUE(system.Messages().empty());
+}
+
+TEST_F(EditorAppTest, DirectoryOrPatternPassesTheExistenceTest) {
+    EXPECT_TRUE(PathPatternMatches(m_dir.string()));
+    EXPECT_TRUE(PathPatternMatches((m_dir / "*.iff").string()));
+    EXPECT_TRUE(PathPatternMatches((m_dir / "SAMPLE.IFF").string()));
+    EXPECT_FALSE(PathPatternMatches((m_dir / "*.xyz").string()));
+    ui::CMemoryUiSystem system;
+    CEditorApp app;
+    app.InitInstance(system, {m_dir.string()});
+    EXPECT_EQ(system.DialogsRun(), 1);
+    ASSERT_EQ(system.Messages().size(), 1u);
+    EXPECT_EQ(system.Messages()[0].first, "Invalid Object File");
+    EXPECT_EQ(app.LastDialogResult(), ui::kIdCancel);
+}
+
+TEST(PreviewLayout, SmallPictureShrinksTheFrameOnly) {
+    ui::Rect frame{400, 250, 715, 450};
+    ui::Rect window{-3, -22, 745, 443};
+    PreviewLayout p = PlacePreview(frame, window, PictureSize{100, 60});
+    EXPECT_TRUE(p.frameVisible);
+    EXPECT_EQ(p.frame, (ui::Rect{400, 250, 508, 318}));
+    EXPECT_FALSE(p.grew);
+    EXPECT_EQ(p.window, window);
+}
+
+TEST(PreviewLayout, LargePictureGrowsTheDialogAndTheGroups) {
+    ui::Rect frame{400, 250, 715, 450};
+    ui::Rect window{-3, -22, 745, 443};
+    PreviewLayout p = PlacePreview(frame, window, PictureSize{400, 300});
+    EXPECT_EQ(p.frame, (ui::Rect{400, 250, 808, 558}));
+    EXPECT_TRUE(p.grew);
+    EXPECT_EQ(p.window, (ui::Rect{-3, -22, 816, 566}));
+    EXPECT_EQ(p.groupBottom, 554);
+    // Growing in one direction only leaves the other edge alone.
+    PreviewLayout tall = PlacePreview(frame, window, PictureSize{100, 300});
+    EXPECT_EQ(tall.window.right, 745);
+    EXPECT_EQ(tall.window.bottom, 566);
+}
+
+TEST(PreviewLayout, NoPictureLeavesAHiddenSquare) {
+    ui::Rect frame{400, 250, 715, 450};
+    ui::Rect window{-3, -22, 745, 443};
+    PreviewLayout p = PlacePreview(frame, window, std::nullopt);
+    EXPECT_FALSE(p.frameVisible);
+    EXPECT_EQ(p.frame, (ui::Rect{400, 440, 410, 450}));
+    EXPECT_FALSE(p.grew);
+}
+
+} // namespace

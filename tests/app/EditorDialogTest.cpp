@@ -1,0 +1,415 @@
+// The editor dialog driven through the in-memory UI layer on the sample object.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/EditorDialog.h"
+#include "cli/sample/Sample.h"
+#include "model/ObjectDefinitions.h"
+#include "model/StringTable.h"
+#include "model/TreeTable.h"
+#include "platform/MemoryDialog.h"
+#include "resource/IffFileV2.h"
+#include "resource/ResourceKinds.h"
+#include "resources/EditorResources.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace res;
+
+// Row of each shown motive number in the Motives list.
+int RowOf(int motive) {
+    for (int i = 0; i < CEditorDialog::kShownMotives; ++i)
+        if (CEditorDialog::kShownMotiveNumbers[static_cast<std::size_t>(i)] == motive) return i;
+    return -1;
+}
+
+class EditorDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("tavimet-dialog-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        std::string error;
+        ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
+        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
+        SetCurrentLanguage(1);
+    }
+    void TearDown() override {
+        Close();
+        SetCurrentLanguage(1);
+        ::unsetenv("TAVIMET_REGISTRY");
+        fs::remove_all(m_dir);
+    }
+
+    std::string SamplePath() const { return (m_dir / "sample.iff").string(); }
+
+    void Open(std::optional<std::string> path = std::nullopt) {
+        m_editor = std::make_unique<CEditorDialog>();
+        m_editor->SetObjectFilePath(path ? *path : SamplePath());
+        m_dlg = std::make_unique<ui::CMemoryDialog>(EditorDialogTemplate(), *m_editor,
+                                                    &ProgramIcon());
+        m_dlg->Create();
+    }
+    void Close() {
+        m_dlg.reset();
+        m_editor.reset();
+    }
+
+    ui::CMemoryControl& C(int id) { return m_dlg->Get(id); }
+    std::string Row(int motive) { return C(kIdMotives).GetItemText(RowOf(motive)); }
+    CTreeTableEntry& Entry(int i) { return *m_editor->TreeTable()->Entry(i); }
+
+    // The sofa's tree table as stored in the file, in a language.
+    std::unique_ptr<CTreeTable> Stored(int32_t language = 1) {
+        int32_t keep = GetCurrentLanguage();
+        SetCurrentLanguage(language);
+        auto file = std::make_unique<CObjectResourceFile>();
+        EXPECT_EQ(file->Open(SamplePath().c_str()), 0);
+        auto t = std::make_unique<CTreeTable>(16);
+        EXPECT_EQ(t->Load(file.get(), sample::kSofaTreeTable), 0);
+        file->Close();
+        m_storedFiles.push_back(std::move(file));
+        SetCurrentLanguage(keep);
+        return t;
+    }
+
+    fs::path m_dir;
+    std::unique_ptr<CEditorDialog> m_editor;
+    std::unique_ptr<ui::CMemoryDialog> m_dlg;
+    std::vector<std::unique_ptr<CObjectResourceFile>> m_storedFiles;
+};
+
+TEST_F(EditorDialogTest, InitialisationFillsEveryControl) {
+    Open();
+    ASSERT_FALSE(m_dlg->IsEnded());
+    EXPECT_TRUE(m_dlg->IconSet());
+    EXPECT_FALSE(m_dlg->HasSystemMenu());
+    EXPECT_EQ(m_dlg->FocusId(), kIdMenuItems);
+    EXPECT_EQ(C(kIdLanguage).GetCount(), 20);
+    EXPECT_EQ(C(kIdLanguage).GetCurSel(), 0);
+    EXPECT_EQ(C(kIdPersonality).GetCount(), 7);
+    EXPECT_EQ(C(kIdAttenuationList).Items(),
+              (std::vector<std::string>{"Custom", "None", "Low", "Medium", "High"}));
+    EXPECT_EQ(C(kIdFlags).Items(),
+              (std::vector<std::string>{" Auto First Select", " Allow Consecutive",
+                                        " Available to Adults", " Available to Children",
+                                        " Available to Visitors"}));
+    // Unnamed entries take their routine's label, or "?" and the routine id.
+    auto items = C(kIdMenuItems).Items();
+    ASSERT_EQ(items.size(), static_cast<std::size_t>(sample::kSofaEntries));
+    EXPECT_EQ(items[0], "Sit Down");
+    EXPECT_EQ(items[2], "Bounce on Cushions");
+    EXPECT_EQ(items[7], "?4200");
+    EXPECT_EQ(C(kIdMenuItems).GetCurSel(), 0);
+    EXPECT_EQ(C(kIdMenuName).GetText(), "Sit Down");
+    EXPECT_EQ(C(kIdAutonomy).GetText(), "50");
+    EXPECT_EQ(C(kIdMotives).GetCount(), 9);
+    EXPECT_EQ(C(kIdMotives).GetCurSel(), 0);
+    EXPECT_EQ(C(kIdMin).GetText(), "0");
+    EXPECT_EQ(C(kIdMax).GetText(), "5");
+    // Showing the first entry's name counts as a change of the edit.
+    EXPECT_TRUE(m_editor->PendingChange());
+}
+
+TEST_F(EditorDialogTest, MotiveLabelsFollowTheRecords) {
+    Open();
+    m_dlg->Select(kIdMenuItems, 1); // Take a Nap
+    // min 20, delta 50, personality 1
+    EXPECT_EQ(Row(5), "Ease : 20 .. 70, Tidy");
+    EXPECT_EQ(Row(7), "Relief : -10 .. -5");
+    EXPECT_EQ(Row(3), "Appetite : (no effect)");
+    // A record whose max is 0 shows only the no-effect text, whatever its min.
+    m_dlg->Select(kIdMenuItems, 4);
+    EXPECT_EQ(Row(15), "Vitality : (no effect)");
+    m_dlg->Select(kIdMotives, RowOf(15));
+    EXPECT_EQ(C(kIdMin).GetText(), "5");
+    EXPECT_EQ(C(kIdMax).GetText(), "0");
+    // An entry using 8 motive records: rows past them show "?" but still edit the records.
+    m_dlg->Select(kIdMenuItems, 6);
+    EXPECT_EQ(Row(13), "Craft : ?");
+    EXPECT_EQ(Row(9), "Company : ?");
+    EXPECT_EQ(Row(5), "Ease : (no effect)");
+    m_dlg->Select(kIdMotives, RowOf(13));
+    EXPECT_EQ(C(kIdMin).GetText(), "0");
+    EXPECT_EQ(C(kIdMax).GetText(), "30");
+    EXPECT_EQ(C(kIdPersonality).GetCurSel(), 5);
+    m_dlg->Type(kIdMax, "31");
+    EXPECT_EQ(Entry(6).motives[13].delta, 31);
+    EXPECT_EQ(Row(13), "Craft : ?");
+}
+
+TEST_F(EditorDialogTest, MinAndMaxArithmeticAndCutting) {
+    Open();
+    m_dlg->Select(kIdMotives, RowOf(5)); // Sit Down, motive 5: min 0, delta 5
+    m_dlg->Type(kIdMin, "5");
+    m_dlg->Type(kIdMax, "15");
+    MotiveRecord& r = Entry(0).motives[5];
+    EXPECT_EQ(r.min, 5);
+    EXPECT_EQ(r.delta, 10);
+    m_dlg->Type(kIdMin, "7"); // delta stays, the max moves with the min
+    EXPECT_EQ(r.delta, 10);
+    EXPECT_EQ(C(kIdMax).GetText(), "17");
+    m_dlg->Type(kIdMax, "20");
+    EXPECT_EQ(r.min, 7);
+    EXPECT_EQ(r.delta, 13);
+    EXPECT_EQ(Row(5), "Ease : 7 .. 20");
+    // Values outside 16 bits are cut and then shown as stored.
+    m_dlg->Type(kIdMin, "70000");
+    EXPECT_EQ(r.min, 70000 - 65536);
+    EXPECT_EQ(C(kIdMin).GetText(), "4464");
+    m_dlg->Type(kIdMax, "-40000"); // delta = -40000 - 4464, cut
+    EXPECT_EQ(r.delta, static_cast<int16_t>(-44464 + 65536));
+    EXPECT_EQ(C(kIdMax).GetText(), std::to_string(4464 + r.delta));
+    // Text that is no number stores 0 and is then shown as 0.
+    m_dlg->Type(kIdMin, "abc");
+    EXPECT_EQ(r.min, 0);
+    EXPECT_EQ(C(kIdMin).GetText(), "0");
+    // The personality list stores the index.
+    m_dlg->Select(kIdPersonality, 3);
+    EXPECT_EQ(r.personality, 3);
+    EXPECT_NE(Row(5).find(", Lively"), std::string::npos);
+}
+
+TEST_F(EditorDialogTest, AttenuationDisplayAndEditing) {
+    Open();
+    EXPECT_EQ(C(kIdAttenuationList).GetCurSel(), 3);
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "0.02");
+    EXPECT_FALSE(C(kIdAttenuationValue).IsEnabled());
+    m_dlg->Select(kIdMenuItems, 2); // level 4
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "0.1");
+    m_dlg->Select(kIdMenuItems, 3); // level 1
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "0.");
+    m_dlg->Select(kIdMenuItems, 4); // level 0, custom 0.035
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "0.035");
+    EXPECT_TRUE(C(kIdAttenuationValue).IsEnabled());
+    // Choosing level 0 shows the stored custom value of the entry.
+    m_dlg->Select(kIdMenuItems, 0);
+    m_dlg->Select(kIdAttenuationList, 0);
+    EXPECT_EQ(Entry(0).attenuationLevel, 0u);
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "0.");
+    m_dlg->Type(kIdAttenuationValue, "10");
+    EXPECT_EQ(Entry(0).attenuationValue, 10.0f);
+    m_dlg->Select(kIdMenuItems, 1);
+    m_dlg->Select(kIdMenuItems, 0);
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "10.");
+    // A preset level typed over: the value becomes custom.
+    m_dlg->Select(kIdMenuItems, 1);
+    m_dlg->Type(kIdAttenuationValue, "0.5");
+    EXPECT_EQ(Entry(1).attenuationLevel, 0u);
+    EXPECT_EQ(Entry(1).attenuationValue, 0.5f);
+    // Text that does not parse changes nothing.
+    m_dlg->Type(kIdAttenuationValue, "x");
+    EXPECT_EQ(Entry(1).attenuationValue, 0.5f);
+}
+
+TEST_F(EditorDialogTest, ShowingAnEntryNeverChangesItsCustomAttenuation) {
+    Open();
+    m_dlg->Select(kIdMenuItems, 4);
+    m_dlg->Type(kIdAttenuationValue, "0.1234567");
+    const float typed = Entry(4).attenuationValue;
+    m_dlg->Select(kIdMenuItems, 0);
+    m_dlg->Select(kIdMenuItems, 4);
+    // Six decimals cannot hold the value; the rounded display must not be stored back.
+    EXPECT_EQ(C(kIdAttenuationValue).GetText(), "0.123457");
+    EXPECT_EQ(Entry(4).attenuationValue, typed);
+}
+
+TEST_F(EditorDialogTest, AutonomyIsCutToSixteenBits) {
+    Open();
+    m_dlg->Select(kIdMenuItems, 3);
+    EXPECT_EQ(C(kIdAutonomy).GetText(), "-5");
+    m_dlg->Type(kIdAutonomy, "70000");
+    EXPECT_EQ(Entry(3).autonomyThreshold, 4464u);
+    m_dlg->Type(kIdAutonomy, "40000"); // stored sign-extended
+    EXPECT_EQ(Entry(3).autonomyThreshold, static_cast<uint32_t>(-25536));
+    m_dlg->Type(kIdAutonomy, "none");
+    EXPECT_EQ(Entry(3).autonomyThreshold, static_cast<uint32_t>(-25536));
+}
+
+TEST_F(EditorDialogTest, FlagRowsOneAndTwoAreInvertedAndTogglesAreStored) {
+    Open();
+    m_dlg->Select(kIdMenuItems, 3); // Chat: 0x001 | 0x040
+    ui::CMemoryControl& f = C(kIdFlags);
+    EXPECT_TRUE(f.GetCheck(0));
+    EXPECT_TRUE(f.GetCheck(1));  // 0x010 clear
+    EXPECT_FALSE(f.GetCheck(2)); // 0x040 set
+    EXPECT_FALSE(f.GetCheck(3));
+    EXPECT_FALSE(f.GetCheck(4));
+    // Toggling a box stores the flags at once, without a change of the selected row.
+    m_dlg->ToggleCheck(kIdFlags, 2);
+    EXPECT_EQ(Entry(3).flags, 0x001u);
+    m_dlg->ToggleCheck(kIdFlags, 4);
+    EXPECT_EQ(Entry(3).flags, 0x101u);
+    m_dlg->Click(kIdApply);
+    EXPECT_TRUE(m_dlg->Messages().empty());
+    Close();
+    EXPECT_EQ(Stored()->Entry(3)->flags, 0x101u);
+}
+
+TEST_F(EditorDialogTest, OkSavesAndClosesWithOk) {
+    Open();
+    m_dlg->Select(kIdMenuItems, 8);
+    m_dlg->Select(kIdMotives, RowOf(9));
+    m_dlg->Type(kIdMax, "42");
+    m_dlg->Click(kIdOk);
+    EXPECT_TRUE(m_dlg->IsEnded());
+    EXPECT_EQ(m_dlg->Result(), ui::kIdOk);
+    EXPECT_FALSE(m_editor->PendingChange());
+    Close();
+    auto t = Stored();
+    EXPECT_EQ(t->Entry(8)->motives[9].min + t->Entry(8)->motives[9].delta, 42);
+    EXPECT_EQ(t->Label().Text(), std::string("Sofa interactions"));
+}
+
+TEST_F(EditorDialogTest, LanguageSwitchReloadsAndDiscardsEdits) {
+    Open();
+    m_dlg->Select(kIdMotives, RowOf(6));
+    m_dlg->Type(kIdMin, "33");
+    EXPECT_EQ(Entry(0).motives[6].min, 33);
+    m_dlg->Select(kIdLanguage, 2); // French
+    EXPECT_EQ(GetCurrentLanguage(), 3);
+    EXPECT_EQ(C(kIdLanguage).GetCurSel(), 2);
+    EXPECT_EQ(C(kIdMenuItems).GetItemText(0), "S'asseoir");
+    EXPECT_EQ(C(kIdMenuItems).GetItemText(2), "Bounce on Cushions");
+    EXPECT_EQ(Entry(0).motives[6].min, 10);
+    m_dlg->Select(kIdLanguage, 0);
+    EXPECT_EQ(C(kIdMenuItems).GetItemText(0), "Sit Down");
+    Close();
+    EXPECT_EQ(Stored()->Entry(0)->motives[6].min, 10);
+}
+
+TEST_F(EditorDialogTest, NameIsSavedWhenTheEditLosesTheFocus) {
+    Open();
+    m_dlg->Select(kIdMenuItems, 1);
+    m_dlg->Type(kIdMenuName, "Snooze");
+    // The list keeps the old line until it is refilled.
+    EXPECT_EQ(C(kIdMenuItems).GetItemText(1), "Take a Nap");
+    EXPECT_EQ(Entry(1).name.Text(), std::string("Snooze"));
+    m_dlg->Click(kIdCancel);
+    EXPECT_TRUE(m_dlg->IsEnded());
+    EXPECT_EQ(m_dlg->Result(), ui::kIdCancel);
+    Close();
+    EXPECT_EQ(Stored()->Entry(1)->name.Text(), std::string("Snooze"));
+    // Other languages keep their own names.
+    EXPECT_EQ(Stored(3)->Entry(1)->name.Text(), std::string("Faire la sieste"));
+}
+
+TEST_F(EditorDialogTest, CancelWithoutTypingSavesNothing) {
+    Open();
+    m_dlg->Select(kIdMotives, RowOf(6));
+    m_dlg->Type(kIdMin, "33");
+    m_dlg->PressEscape();
+    EXPECT_EQ(m_dlg->Result(), ui::kIdCancel);
+    Close();
+    EXPECT_EQ(Stored()->Entry(0)->motives[6].min, 10);
+}
+
+TEST_F(EditorDialogTest, LongNamesAreCutWhenStored) {
+    Open();
+    std::string longName(80, 'n');
+    m_dlg->Type(kIdMenuName, longName);
+    EXPECT_EQ(Entry(0).name.Text(), std::string(63, 'n'));
+    EXPECT_EQ(C(kIdMenuName).GetText(), longName);
+    m_dlg->Click(kIdApply);
+    EXPECT_EQ(C(kIdMenuItems).GetItemText(0), std::string(63, 'n'));
+}
+
+TEST_F(EditorDialogTest, MissingBehaviourFileLeavesNamesEmpty) {
+    ::setenv("TAVIMET_REGISTRY", (m_dir / "missing.ini").c_str(), 1);
+    Open();
+    ASSERT_FALSE(m_dlg->IsEnded());
+    EXPECT_EQ(C(kIdAttenuationList).GetCount(), 0);
+    EXPECT_EQ(C(kIdPersonality).GetCount(), 0);
+    EXPECT_EQ(C(kIdAttenuationList).GetCurSel(), -1);
+    EXPECT_EQ(Entry(0).attenuationLevel, 3u);
+    EXPECT_EQ(Row(5), "_#5 : 0 .. 5");
+    EXPECT_EQ(Row(3), "_#3 : ");
+    for (int i = 0; i < CEditorDialog::kShownMotives; ++i)
+        EXPECT_EQ(C(kIdMotives).GetItemText(i).rfind(
+                      "_#" + std::to_string(CEditorDialog::kShownMotiveNumbers[std::size_t(i)]) +
+                          " : ",
+                      0),
+                  0u);
+}
+
+TEST_F(EditorDialogTest, FilesThatAreNoObjectFilesEndTheDialog) {
+    // Not a resource file at all.
+    std::ofstream(m_dir / "text.iff") << "hello";
+    Open((m_dir / "text.iff").string());
+    EXPECT_TRUE(m_dlg->IsEnded());
+    EXPECT_EQ(m_dlg->Result(), ui::kIdCancel);
+    ASSERT_EQ(m_dlg->Messages().size(), 1u);
+    EXPECT_EQ(m_dlg->Messages()[0].first, "Invalid Object File");
+    EXPECT_EQ(m_dlg->Messages()[0].second, ui::MessageIcon::None);
+    EXPECT_EQ(m_editor->ObjectSet(), nullptr);
+    Close();
+    // A resource file without object definitions.
+    {
+        CIffFileV2 f;
+        ASSERT_EQ(f.Create((m_dir / "empty.iff").c_str()), 0);
+    }
+    Open((m_dir / "empty.iff").string());
+    EXPECT_TRUE(m_dlg->IsEnded());
+    ASSERT_EQ(m_dlg->Messages().size(), 1u);
+    EXPECT_EQ(m_dlg->Messages()[0].first, "Invalid Object File");
+}
+
+TEST_F(EditorDialogTest, CancelledOpenDialogEndsWithCancel) {
+    m_editor = std::make_unique<CEditorDialog>();
+    m_dlg = std::make_unique<ui::CMemoryDialog>(EditorDialogTemplate(), *m_editor);
+    m_dlg->SetOpenFileAnswer(std::nullopt);
+    m_dlg->Create();
+    EXPECT_TRUE(m_dlg->IsEnded());
+    EXPECT_EQ(m_dlg->Result(), ui::kIdCancel);
+    EXPECT_EQ(m_dlg->OpenFileFilters(), (std::vector<std::string>{"IFF Files (*.iff)|*.iff||"}));
+    EXPECT_TRUE(m_dlg->Messages().empty());
+}
+
+TEST_F(EditorDialogTest, ChosenFileIsOpened) {
+    m_editor = std::make_unique<CEditorDialog>();
+    m_dlg = std::make_unique<ui::CMemoryDialog>(EditorDialogTemplate(), *m_editor);
+    m_dlg->SetOpenFileAnswer(SamplePath());
+    m_dlg->Create();
+    EXPECT_FALSE(m_dlg->IsEnded());
+    EXPECT_EQ(m_editor->ObjectFilePath(), SamplePath());
+    EXPECT_EQ(C(kIdMenuItems).GetCount(), sample::kSofaEntries);
+}
+
+TEST_F(EditorDialogTest, PreviewFrameHugsThePicture) {
+    Open();
+    const CDibSection* pic = m_editor->PreviewImage();
+    ui::Rect frame = C(kIdPreviewFrame).GetRect();
+    if (!pic) {
+        EXPECT_FALSE(C(kIdPreviewFrame).IsVisible());
+        EXPECT_EQ(frame.Width(), 10);
+        return;
+    }
+    EXPECT_TRUE(C(kIdPreviewFrame).IsVisible());
+    EXPECT_EQ(frame.left, m_dlg->DialogUnitsToPixelsX(227));
+    EXPECT_EQ(frame.Width(), pic->Width() + 8);
+    EXPECT_EQ(frame.Height(), pic->Height() + 8);
+    // Painting copies the picture at the frame's corner plus 4.
+    struct Paint : ui::IPaintContext {
+        int x = -1, y = -1, w = 0, h = 0;
+        void DrawBgr24(int px, int py, int pw, int ph, const std::uint8_t*, std::size_t) override {
+            x = px, y = py, w = pw, h = ph;
+        }
+        void DrawIcon(int, int) override {}
+    } paint;
+    m_dlg->Paint(paint);
+    EXPECT_EQ(paint.x, frame.left + 4);
+    EXPECT_EQ(paint.y, frame.top + 4);
+    EXPECT_EQ(paint.w, pic->Width());
+}
+
+} // namespace

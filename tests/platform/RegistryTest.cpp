@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "platform/InstanceLock.h"
+#include "platform/Registry.h"
+
+namespace {
+
+std::filesystem::path ScratchDir(const char* name) {
+    auto p = std::filesystem::temp_directory_path() /
+             (std::string("tavimet-ui-") + name + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(p);
+    std::filesystem::create_directories(p);
+    return p;
+}
+
+TEST(Registry, KeysAndValuesMatchIgnoringCase) {
+    auto dir = ScratchDir("reg");
+    auto file = dir / "registry.ini";
+    std::ofstream(file) << "; comment\n[HKEY_LOCAL_MACHINE\\Software\\Other]\nInstallPath=/wrong\n"
+                        << "[hkey_local_machine\\SOFTWARE\\orvan\\dwelmoor]\r\n"
+                        << "  installpath =  /games/here  \r\n";
+    auto v = platform::ReadRegistryValue(file.string(),
+                                         "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor",
+                                         "InstallPath");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(*v, "/games/here");
+    EXPECT_FALSE(platform::ReadRegistryValue(file.string(),
+                                             "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor",
+                                             "Missing"));
+    EXPECT_FALSE(platform::ReadRegistryValue((dir / "none.ini").string(), "K", "V"));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Registry, FileIsNamedByTheEnvironment) {
+    const char* savedReg = std::getenv("TAVIMET_REGISTRY");
+    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+    std::string reg = savedReg ? savedReg : "", xdg = savedXdg ? savedXdg : "";
+    ::setenv("TAVIMET_REGISTRY", "/a/reg.ini", 1);
+    ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(platform::RegistryFilePath(), "/a/reg.ini");
+    ::unsetenv("TAVIMET_REGISTRY");
+    EXPECT_EQ(platform::RegistryFilePath(), "/cfg/tavimet/registry.ini");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(platform::RegistryFilePath(), "/home/u/.config/tavimet/registry.ini");
+    if (savedReg) ::setenv("TAVIMET_REGISTRY", reg.c_str(), 1);
+    if (savedXdg) ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+}
+
+TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstGoes) {
+    auto dir = ScratchDir("lock");
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    std::string keep = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    {
+        platform::CInstanceLock first;
+        EXPECT_EQ(first.Acquire("TestMutex"), platform::CInstanceLock::Result::Acquired);
+        platform::CInstanceLock second;
+        EXPECT_EQ(second.Acquire("TestMutex"), platform::CInstanceLock::Result::AlreadyHeld);
+        EXPECT_FALSE(second.Held());
+        platform::CInstanceLock other;
+        EXPECT_EQ(other.Acquire("OtherMutex"), platform::CInstanceLock::Result::Acquired);
+    }
+    platform::CInstanceLock again;
+    EXPECT_EQ(again.Acquire("TestMutex"), platform::CInstanceLock::Result::Acquired);
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// The chunk chain: allocation (reuse, split, skip, merge, forward search) and compaction.
+#include <gtest/gtest.h>
+
+#include "IffTestUtil.h"
+#include "fileio/FileObject.h"
+#include "resource/IffCheck.h"
+#include "resource/IffFileV1.h"
+#include "resource/IffStore.h"
+
+using namespace iff_test;
+
+namespace {
+
+// Walks the 1.0 chunk chain of a file's bytes; true when it ends exactly at the end.
+bool ChainIsWhole(const std::vector<uint8_t>& bytes) {
+    size_t pos = 64;
+    while (pos + 16 <= bytes.size()) {
+        const int32_t size = int32_t(iff::GetBE32(bytes.data() + pos + 4));
+        if (size < 16 || size_t(size) > bytes.size() - pos) return false;
+        pos += size_t(size);
+    }
+    return pos == bytes.size();
+}
+
+class IffStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CIffFileV1 f;
+        ASSERT_EQ(f.Create(path.c_str()), 0);
+        store.Attach(OpenFileObject(path.c_str(), true));
+        ASSERT_NE(store.File(), nullptr);
+    }
+    // A used chunk of need bytes, allocated and written in full.
+    int32_t Put(int32_t need, uint8_t fill = 0x11) {
+        int32_t pos = -1;
+        EXPECT_EQ(store.Allocate(need, pos), 0);
+        std::vector<uint8_t> body(size_t(need - 16), fill);
+        EXPECT_EQ(store.WriteAt(pos + 16, body.data(), int32_t(body.size())), 0);
+        iff::ChunkHeader h;
+        h.type = kTTAB;
+        h.size = need;
+        h.id = int16_t(pos);
+        EXPECT_EQ(store.WriteChunkHeader(pos, h), 0);
+        return pos;
+    }
+    iff::ChunkHeader At(int32_t pos) {
+        iff::ChunkHeader h;
+        EXPECT_TRUE(store.ReadChunkHeader(pos, h));
+        return h;
+    }
+
+    ScratchDir dir;
+    std::string path = dir / "chain.iff";
+    iff::CIffStore store{16};
+};
+
+TEST_F(IffStoreTest, AppendsAtTheEnd) {
+    EXPECT_EQ(Put(100), 64);
+    EXPECT_EQ(Put(200), 164);
+    EXPECT_EQ(store.File()->Length(), 364);
+    EXPECT_EQ(store.freeSpace, 0);
+}
+
+TEST_F(IffStoreTest, ExactFreeChunkIsReusedWhole) {
+    Put(100);
+    const int32_t b = Put(200);
+    Put(100);
+    ASSERT_EQ(store.FreeChunk(b), 0);
+    EXPECT_EQ(At(b).type, iff::kTypeFree);
+    EXPECT_EQ(store.freeSpace, 200);
+    store.lastAlloc = -1;
+    int32_t pos = -1;
+    ASSERT_EQ(store.Allocate(200, pos), 0);
+    EXPECT_EQ(pos, b);
+    EXPECT_EQ(store.freeSpace, 0);
+}
+
+TEST_F(IffStoreTest, LargerFreeChunkIsSplitWhenTheRestHoldsAHeader) {
+    Put(100);
+    const int32_t b = Put(200);
+    Put(100);
+    ASSERT_EQ(store.FreeChunk(b), 0);
+    store.lastAlloc = -1;
+    int32_t pos = -1;
+    ASSERT_EQ(store.Allocate(184, pos), 0); // 200 = 184 + 16: exactly room for the rest's header
+    EXPECT_EQ(pos, b);
+    EXPECT_EQ(At(b).size, 184);
+    const iff::ChunkHeader rest = At(b + 184);
+    EXPECT_EQ(rest.size, 16);
+    EXPECT_TRUE(rest.flags & iff::kFlagFree);
+    EXPECT_EQ(store.freeSpace, 16);
+}
+
+TEST_F(IffStoreTest, FreeChunkTooSmallForTheRestIsSkipped) {
+    Put(100);
+    const int32_t b = Put(200);
+    const int32_t c = Put(100);
+    ASSERT_EQ(store.FreeChunk(b), 0);
+    store.lastAlloc = -1;
+    int32_t pos = -1;
+    ASSERT_EQ(store.Allocate(185, pos), 0);
+    EXPECT_EQ(pos, c + 100);
+    EXPECT_EQ(store.freeSpace, 200);
+}
+
+TEST_F(IffStoreTest, AdjacentFreeChunksAreMergedOnDisk) {
+    Put(100);
+    const int32_t b = Put(200);
+    const int32_t c = Put(100);
+    Put(50);
+    ASSERT_EQ(store.FreeChunk(b), 0);
+    ASSERT_EQ(store.FreeChunk(c), 0);
+    store.lastAlloc = -1;
+    int32_t pos = -1;
+    ASSERT_EQ(store.Allocate(1000, pos), 0); // too big: merged, then appended
+    EXPECT_EQ(At(b).size, 300);
+    EXPECT_TRUE(At(b).flags & iff::kFlagFree);
+    store.lastAlloc = -1;
+    ASSERT_EQ(store.Allocate(300, pos), 0);
+    EXPECT_EQ(pos, b);
+}
+
+TEST_F(IffStoreTest, SearchOnlyMovesForwardFromTheLastAllocation) {
+    const int32_t a = Put(100);
+    Put(100);
+    const int32_t end = store.File()->Length();
+    ASSERT_EQ(store.FreeChunk(a), 0);
+    int32_t pos = -1;
+    ASSERT_EQ(store.Allocate(100, pos), 0);
+    EXPECT_EQ(pos, end);
+}
+
+TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
+    std::vector<int32_t> used;
+    std::vector<int32_t> freed;
+    for (int i = 0; i < 8; ++i) {
+        const int32_t p = Put(i % 3 == 0 ? 60000 : 300 + i, uint8_t(i));
+        (i % 2 ? freed : used).push_back(p);
+    }
+    for (int32_t p : freed) ASSERT_EQ(store.FreeChunk(p), 0);
+    int moves = 0;
+    ASSERT_EQ(store.Compact(false,
+                            [&](int32_t, int32_t) {
+                                ++moves;
+                                EXPECT_TRUE(ChainIsWhole(ReadAll(path)));
+                            }),
+              0);
+    EXPECT_EQ(moves, 3);
+    store.Detach();
+    IffCheckReport report;
+    ASSERT_TRUE(CheckIffFile(path.c_str(), report));
+    EXPECT_EQ(report.freeChunks, 0);
+    EXPECT_EQ(report.chunks, 4);
+    EXPECT_EQ(store.freeSpace, 0);
+}
+
+TEST_F(IffStoreTest, CompactionKeepsAnUnreadableTail) {
+    Put(100);
+    const int32_t b = Put(200);
+    Put(100);
+    ASSERT_EQ(store.FreeChunk(b), 0);
+    const std::vector<uint8_t> junk = {1, 2, 3, 4, 0, 0, 0, 5, 9, 9, 9, 9, 9, 9, 9, 9, 7};
+    const int32_t end = store.File()->Length();
+    ASSERT_EQ(store.WriteAt(end, junk.data(), int32_t(junk.size())), 0);
+    ASSERT_EQ(store.Compact(false, nullptr), 0);
+    EXPECT_EQ(store.File()->Length(), end + int32_t(junk.size()));
+    std::vector<uint8_t> tail(junk.size());
+    ASSERT_EQ(store.ReadAt(end, tail.data(), int32_t(tail.size())), 0);
+    EXPECT_EQ(tail, junk);
+}
+
+} // namespace

@@ -1,0 +1,6 @@
+if(TARGET tavimet_kinds)
+  tavimet_add_test(resource_kinds_test SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ResourceKindsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DirResourceFileTest.cpp
+    LIBS tavimet_kinds)
+endif()
