@@ -4,6 +4,7 @@
 // against the table (opened read-only) before the file is opened for writing.
 #include <CLI/CLI.hpp>
 
+#include <cfloat>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -86,7 +87,10 @@ std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
         if (item.contains("attenuation_value")) {
             if (!item["attenuation_value"].is_number())
                 throw UsageError(where + ": attenuation_value must be a number");
-            e.attenuationValue = item["attenuation_value"].get<float>();
+            const double v = item["attenuation_value"].get<double>();
+            if (!(v >= -FLT_MAX && v <= FLT_MAX))
+                throw UsageError(where + ": attenuation_value is out of range");
+            e.attenuationValue = float(v);
         }
         if (item.contains("autonomy"))
             e.autonomy = int32_t(Integer(item["autonomy"], where + ": autonomy", INT32_MIN, INT32_MAX));

@@ -13,7 +13,9 @@ namespace {
 constexpr uint32_t kMaxEntryLength = 255;
 constexpr std::size_t kMaxLabelLength = 255;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -22,12 +24,20 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
-std::string_view View(const CTGString& s) { return {s.Text(), s.Length()}; }
+std::string_view View(const CTGString& s) {
+    return {s.Text(), s.Length()};
+}
 
-CTGString Str(std::string_view s) { return CTGString(s.data(), static_cast<uint32_t>(s.size())); }
+CTGString Str(std::string_view s) {
+    return CTGString(s.data(), static_cast<uint32_t>(s.size()));
+}
 
 // The part of a name after "#id#" (the whole name when it does not start with '#').
 std::string_view AfterIdPrefix(std::string_view name) {
@@ -89,7 +99,9 @@ bool UsableLabel(std::string_view label) {
     return label.find_first_of("\\/*?") == std::string_view::npos;
 }
 
-std::string IdText(int32_t id) { return std::to_string(id); }
+std::string IdText(int32_t id) {
+    return std::to_string(id);
+}
 
 // Fills chunk from an opened file.
 int OpenInto(const std::string& path, uint32_t type, int32_t id, CTGString label,
@@ -156,12 +168,12 @@ DirectoryList ParseDirectoryList(const char* text) {
         std::string entry(rest.substr(0, std::min<std::size_t>(end, kMaxEntryLength)));
         std::replace(entry.begin(), entry.end(), '/', '\\');
 
-        const bool absolute = entry.size() > 2 && IsLetter(entry[0]) && entry[1] == ':' &&
-                              entry[2] == '\\';
+        const bool absolute =
+            entry.size() > 2 && IsLetter(entry[0]) && entry[1] == ':' && entry[2] == '\\';
         // A rooted entry stays rooted: ".\" in front of it would make it relative.
         const bool rooted = !entry.empty() && entry[0] == '\\';
-        const bool network = entry.size() >= 3 && entry[0] == '\\' && entry[1] == '\\' &&
-                             IsLetter(entry[2]);
+        const bool network =
+            entry.size() >= 3 && entry[0] == '\\' && entry[1] == '\\' && IsLetter(entry[2]);
         if (!absolute && !rooted && !network && entry != "." && entry.rfind(".\\", 0) != 0)
             entry.insert(0, ".\\");
         if (entry.empty() || entry.back() != '\\') entry.push_back('\\');
@@ -277,16 +289,17 @@ int ListChunksOfType(const DirectoryList& dirs, uint32_t type, std::vector<Direc
         } while (FindNextFile(search, data));
     }
     // Directory reading order is arbitrary; callers count chunks by position.
-    std::stable_sort(items.begin(), items.end(), [](const DirectoryItem& a, const DirectoryItem& b) {
-        if (a.id != b.id) return a.id < b.id;
-        return a.label.CompareNoCase(b.label) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+                     [](const DirectoryItem& a, const DirectoryItem& b) {
+                         if (a.id != b.id) return a.id < b.id;
+                         return a.label.CompareNoCase(b.label) < 0;
+                     });
     return kDirFound;
 }
 
 int OpenDirectoryItem(const DirectoryItem& item, DirectoryChunk& chunk) {
-    return OpenInto(std::string(View(item.directory)) + std::string(View(item.fileName)),
-                    item.type, item.id, item.label, chunk);
+    return OpenInto(std::string(View(item.directory)) + std::string(View(item.fileName)), item.type,
+                    item.id, item.label, chunk);
 }
 
 std::vector<uint32_t> ListChunkTypes(const DirectoryList& dirs) {

@@ -9,7 +9,8 @@
 #include "common/TGString.h"
 #include "platform/PlatformFiles.h"
 
-// Normalised directories (each ends in '\', or is empty for the working directory), in search order.
+// Normalised directories (each ends in '\', or is empty for the working directory), in search
+// order.
 using DirectoryList = std::vector<CTGString>;
 
 // Results of this layer.

@@ -49,7 +49,8 @@ int GetSystemPaletteEntries(int first, int count, PaletteEntry* out) {
     const auto& palette = DisplayPalette();
     if (!palette || !out || first < 0 || count <= 0 || first >= 256) return 0;
     int copied = 0;
-    for (int i = first; i < 256 && copied < count; ++i) out[copied++] = (*palette)[std::size_t(i)];
+    for (int i = first; i < 256 && copied < count; ++i)
+        out[copied++] = (*palette)[std::size_t(i)];
     return copied;
 }
 

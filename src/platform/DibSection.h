@@ -12,9 +12,15 @@ using ColorRef = std::uint32_t;
 constexpr ColorRef MakeColorRef(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     return ColorRef(red) | (ColorRef(green) << 8) | (ColorRef(blue) << 16);
 }
-constexpr std::uint8_t ColorRefRed(ColorRef c) { return std::uint8_t(c & 0xFF); }
-constexpr std::uint8_t ColorRefGreen(ColorRef c) { return std::uint8_t((c >> 8) & 0xFF); }
-constexpr std::uint8_t ColorRefBlue(ColorRef c) { return std::uint8_t((c >> 16) & 0xFF); }
+constexpr std::uint8_t ColorRefRed(ColorRef c) {
+    return std::uint8_t(c & 0xFF);
+}
+constexpr std::uint8_t ColorRefGreen(ColorRef c) {
+    return std::uint8_t((c >> 8) & 0xFF);
+}
+constexpr std::uint8_t ColorRefBlue(ColorRef c) {
+    return std::uint8_t((c >> 16) & 0xFF);
+}
 
 // One colour-table entry of a bitmap, in the platform's byte order.
 struct RgbQuad {

@@ -164,4 +164,6 @@ bool FindNextFile(CFindHandle& handle, FindFileData& data) {
     return Hand(*handle.m_state, data);
 }
 
-void FindClose(CFindHandle& handle) { handle.m_state.reset(); }
+void FindClose(CFindHandle& handle) {
+    handle.m_state.reset();
+}

@@ -35,8 +35,7 @@ void CColorPalette::LoadFromChunk(const std::uint8_t* body, std::size_t size) {
     }
 }
 
-int CColorPalette::FindNearestColor(std::uint8_t red, std::uint8_t green,
-                                    std::uint8_t blue) const {
+int CColorPalette::FindNearestColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const {
     const int first = m_reserved ? kReservedLow : 0;
     int last = m_reserved ? kReservedHigh - 1 : 255;
     last = std::min(last, Count() - 1);

@@ -78,8 +78,8 @@ void ForEachPlacement(CResourceFile& file, const std::vector<PreviewDefinition*>
     }
 }
 
-PreviewBox Measure(CResourceFile& file, const std::vector<PreviewDefinition*>& list,
-                   bool multiTile, std::int32_t view, ColorRef background) {
+PreviewBox Measure(CResourceFile& file, const std::vector<PreviewDefinition*>& list, bool multiTile,
+                   std::int32_t view, ColorRef background) {
     PreviewBox box;
     ForEachPlacement(file, list, multiTile, view, true, 0, 0,
                      [&](PreviewDefinition&, const DrawGroupSprite& s, std::int64_t sx,
@@ -121,9 +121,9 @@ void FillBackground(CDibSection& canvas, ColorRef background, bool grid, std::in
         const std::int64_t gy = j - shiftY + pattern.rowOffset;
         for (std::int32_t i = 0; i < canvas.Width(); ++i) {
             const std::int64_t gx = i - shiftX;
-            const bool line = grid && (gx & 1) == 0 &&
-                              (((2 * gy - gx) & pattern.mask) == 0 ||
-                               ((2 * gy + gx) & pattern.mask) == 0);
+            const bool line =
+                grid && (gx & 1) == 0 &&
+                (((2 * gy - gx) & pattern.mask) == 0 || ((2 * gy + gx) & pattern.mask) == 0);
             std::memcpy(row + 3 * std::size_t(i), line ? inverted : bg, 3);
         }
     }
@@ -141,7 +141,8 @@ void Composite(CDibSection& canvas, CDibSection& depthCanvas, const Frame& f,
                const CDibSection& color, const CDibSection& depth, const CDibSection& alpha,
                const CColorPalette& palette) {
     std::array<PaletteEntry, 256> colours;
-    for (int i = 0; i < 256; ++i) colours[std::size_t(i)] = palette.Entry(i);
+    for (int i = 0; i < 256; ++i)
+        colours[std::size_t(i)] = palette.Entry(i);
     const bool mirrored = (f.placement->flags & kDrawGroupSpriteMirrored) != 0;
     const std::int32_t rows = std::min(f.height, depth.Height());
     const std::int32_t columns = std::min(f.width, depth.Width());
@@ -188,8 +189,8 @@ PreviewBox MeasurePreview(CResourceFile& file, PreviewDefinition& definition,
     return Measure(file, list, multiTile, viewSelector, background);
 }
 
-DibPtr RenderPreview(CResourceFile& file, PreviewDefinition& definition,
-                     std::int32_t viewSelector, ColorRef background, std::int32_t floorGrid) {
+DibPtr RenderPreview(CResourceFile& file, PreviewDefinition& definition, std::int32_t viewSelector,
+                     ColorRef background, std::int32_t floorGrid) {
     bool multiTile = false;
     std::vector<PreviewDefinition*> list = ObjectList(definition, multiTile);
 
@@ -209,24 +210,23 @@ DibPtr RenderPreview(CResourceFile& file, PreviewDefinition& definition,
     std::memset(depthCanvas->Bits(), 0xFF, depthCanvas->SizeBytes());
 
     // Deeper definitions first; equal depths keep their order.
-    std::stable_sort(list.begin(), list.end(),
-                     [](const PreviewDefinition* a, const PreviewDefinition* b) {
-                         return a->depth > b->depth;
-                     });
+    std::stable_sort(
+        list.begin(), list.end(),
+        [](const PreviewDefinition* a, const PreviewDefinition* b) { return a->depth > b->depth; });
 
-    ForEachPlacement(
-        file, list, multiTile, viewSelector, false, shiftX, shiftY,
-        [&](PreviewDefinition& d, const DrawGroupSprite& s, std::int64_t sx, std::int64_t sy,
-            std::int32_t objDepth) {
-            CColorPalette palette;
-            std::int32_t transparent = -1;
-            std::int32_t size[2] = {0, 0};
-            DibPtr color, depth, alpha;
-            RenderSpriteFrame(&file, s.spriteId, s.frameIndex, background, &transparent,
-                              nullptr, size, &palette, nullptr, &color, &depth, &alpha);
-            if (size[0] == 0 || size[1] == 0 || !color || !depth || !alpha) return;
-            const Frame frame{&s, sx, sy, size[0], size[1], objDepth, d.opacity};
-            Composite(*canvas, *depthCanvas, frame, *color, *depth, *alpha, palette);
-        });
+    ForEachPlacement(file, list, multiTile, viewSelector, false, shiftX, shiftY,
+                     [&](PreviewDefinition& d, const DrawGroupSprite& s, std::int64_t sx,
+                         std::int64_t sy, std::int32_t objDepth) {
+                         CColorPalette palette;
+                         std::int32_t transparent = -1;
+                         std::int32_t size[2] = {0, 0};
+                         DibPtr color, depth, alpha;
+                         RenderSpriteFrame(&file, s.spriteId, s.frameIndex, background,
+                                           &transparent, nullptr, size, &palette, nullptr, &color,
+                                           &depth, &alpha);
+                         if (size[0] == 0 || size[1] == 0 || !color || !depth || !alpha) return;
+                         const Frame frame{&s, sx, sy, size[0], size[1], objDepth, d.opacity};
+                         Composite(*canvas, *depthCanvas, frame, *color, *depth, *alpha, palette);
+                     });
     return canvas;
 }

@@ -40,8 +40,8 @@ struct PreviewDefinition {
 };
 
 // Renders from chunks of file; see RenderObjectPreview.
-DibPtr RenderPreview(CResourceFile& file, PreviewDefinition& definition,
-                     std::int32_t viewSelector, ColorRef background, std::int32_t floorGrid);
+DibPtr RenderPreview(CResourceFile& file, PreviewDefinition& definition, std::int32_t viewSelector,
+                     ColorRef background, std::int32_t floorGrid);
 
 // The measuring pass alone: the box of every drawable frame, from frame headers only.
 struct PreviewBox {

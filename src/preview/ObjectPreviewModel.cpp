@@ -34,8 +34,10 @@ DibPtr RenderObjectPreview(CObjectDefinition& definition, std::int32_t viewSelec
     const std::vector<CObjectDefinition*>& parts = definition.Parts();
     std::vector<PreviewDefinition> partViews;
     partViews.reserve(parts.size());
-    for (const CObjectDefinition* part : parts) partViews.push_back(ViewOf(*part));
-    for (PreviewDefinition& p : partViews) root.parts.push_back(&p);
+    for (const CObjectDefinition* part : parts)
+        partViews.push_back(ViewOf(*part));
+    for (PreviewDefinition& p : partViews)
+        root.parts.push_back(&p);
 
     // The depths written by the measuring pass go back to the definitions, even when a bad
     // sprite ends the drawing.

@@ -10,8 +10,12 @@ struct PreviewProjection {
 };
 
 // Zoom step (0 quarter, 1 half, 2 full size) and rotation (0..3) of a view selector.
-constexpr std::int32_t ZoomStepOf(std::int32_t viewSelector) { return viewSelector >> 2; }
-constexpr std::int32_t RotationOf(std::int32_t viewSelector) { return viewSelector & 3; }
+constexpr std::int32_t ZoomStepOf(std::int32_t viewSelector) {
+    return viewSelector >> 2;
+}
+constexpr std::int32_t RotationOf(std::int32_t viewSelector) {
+    return viewSelector & 3;
+}
 
 // The table entry for a zoom step (clamped to 0..2) and rotation.
 PreviewProjection ProjectionFor(std::int32_t zoomStep, std::int32_t rotation);

@@ -41,8 +41,8 @@ public:
         m_current = m_next;
         ++m_next;
         m_x = 0;
-        m_row = (m_current >= 0 && m_current < m_height) ? std::int32_t(m_height - 1 - m_current)
-                                                         : -1;
+        m_row =
+            (m_current >= 0 && m_current < m_height) ? std::int32_t(m_height - 1 - m_current) : -1;
     }
     void MoveNextRowDown(std::int64_t rows) { m_next += rows; }
     void Skip(std::int64_t count) { m_x += count; }
@@ -87,7 +87,8 @@ SpritePlanes DecodeSprFrame(std::int32_t width, std::int32_t height, const CColo
             if (pos >= bodySize) return planes;
             const std::uint8_t c = body[pos];
             pos += 2; // the colour and a byte that is not read
-            for (int i = 0; i < count; ++i) out.Put(c, 128, 255);
+            for (int i = 0; i < count; ++i)
+                out.Put(c, 128, 255);
             break;
         }
         case 3:
@@ -151,7 +152,8 @@ SpritePlanes DecodeSpr2Frame(std::int32_t width, std::int32_t height, const CCol
             out.Skip(count);
             break;
         case 4:
-            for (unsigned i = 0; i < count; ++i) out.StartNextRow();
+            for (unsigned i = 0; i < count; ++i)
+                out.StartNextRow();
             break;
         case 6:
             for (unsigned i = 0; i < count; ++i) {
@@ -211,7 +213,8 @@ void SwapSprBody(std::uint8_t* body, std::int32_t size) {
         Reverse32(body + at);
         const std::uint32_t frame = Get32(body + at);
         if (frame > n || n - frame < 8) continue;
-        for (int k = 0; k < 4; ++k) Swap16(body + frame + 2 * std::size_t(k));
+        for (int k = 0; k < 4; ++k)
+            Swap16(body + frame + 2 * std::size_t(k));
     }
 }
 
@@ -226,7 +229,9 @@ constexpr std::size_t kSpr2FrameHeader = 16;
 std::int16_t GetS16(const std::uint8_t* p) {
     return std::int16_t(std::uint16_t(p[0] | (p[1] << 8)));
 }
-std::uint16_t GetU16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+std::uint16_t GetU16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 
 // What the headers say about the chosen frame.
 struct FrameHeader {
@@ -267,7 +272,8 @@ FrameHeader ReadFrameHeader(const std::uint8_t* body, std::size_t n, bool spr2,
         if (framePalette >= 0) paletteId = framePalette;
         frame.position[0] = GetS16(f + 14);
         frame.position[1] = GetS16(f + 12);
-        frame.empty = frame.width == 0 || frame.height == 0 || (frame.width == 1 && frame.height == 1);
+        frame.empty =
+            frame.width == 0 || frame.height == 0 || (frame.width == 1 && frame.height == 1);
     }
     return frame;
 }
@@ -278,7 +284,8 @@ void LoadFramePalette(CResourceFile& file, std::int32_t paletteId, CColorPalette
         palette.LoadFromChunk(palt.Get()->Body(), std::size_t(palt.Get()->Size()));
         return;
     }
-    const CColorPalette& source = PreviewPalette().Count() >= 256 ? PreviewPalette() : GreyPalette();
+    const CColorPalette& source =
+        PreviewPalette().Count() >= 256 ? PreviewPalette() : GreyPalette();
     palette.LoadFromEntries(source.Entries(), true);
 }
 
@@ -335,11 +342,10 @@ int RenderSpriteFrame(CResourceFile* file, std::int32_t spriteId, std::int32_t f
     }
     if (!decode || !frame.exists) return kSpriteFrameDone;
 
-    SpritePlanes planes =
-        spr2 ? DecodeSpr2Frame(frame.width, frame.height, palette, transparent, body, bodySize,
-                               frame.streamOffset)
-             : DecodeSprFrame(frame.width, frame.height, palette, transparent, body, bodySize,
-                              frame.streamOffset);
+    SpritePlanes planes = spr2 ? DecodeSpr2Frame(frame.width, frame.height, palette, transparent,
+                                                 body, bodySize, frame.streamOffset)
+                               : DecodeSprFrame(frame.width, frame.height, palette, transparent,
+                                                body, bodySize, frame.streamOffset);
     int result = kSpriteFrameDone;
     if (colorPlane && planes.color) {
         *colorPlane = std::move(planes.color);

@@ -31,8 +31,12 @@ CDirResourceFile::~CDirResourceFile() {
     if (m_open) Close();
 }
 
-int32_t CDirResourceFile::Create(const char*) { return kResErrUnsupported; }
-int32_t CDirResourceFile::Delete(const char*) { return kResErrUnsupported; }
+int32_t CDirResourceFile::Create(const char*) {
+    return kResErrUnsupported;
+}
+int32_t CDirResourceFile::Delete(const char*) {
+    return kResErrUnsupported;
+}
 
 int32_t CDirResourceFile::Open(const char* path) {
     if (m_open) return kResErrAlreadyOpen;
@@ -53,8 +57,12 @@ int32_t CDirResourceFile::Open(const char* path) {
     return kResOk;
 }
 
-int32_t CDirResourceFile::Suspend() { return kResOk; }
-int32_t CDirResourceFile::Resume() { return kResOk; }
+int32_t CDirResourceFile::Suspend() {
+    return kResOk;
+}
+int32_t CDirResourceFile::Resume() {
+    return kResOk;
+}
 
 int32_t CDirResourceFile::Close() {
     if (!m_open) return SetError(kResErrNotOpen);
@@ -70,7 +78,9 @@ int32_t CDirResourceFile::Close() {
     return SetError(kResOk);
 }
 
-int32_t CDirResourceFile::Flush() { return SetError(kResErrUnsupported); }
+int32_t CDirResourceFile::Flush() {
+    return SetError(kResErrUnsupported);
+}
 
 int32_t CDirResourceFile::GetFileName(CBoundedString& out) {
     out.Clear();
@@ -260,14 +270,18 @@ int32_t CDirResourceFile::Release(CChunk* chunk) {
     return SetError(kResOk);
 }
 
-int32_t CDirResourceFile::Reserved27(CChunk*) { return SetError(kResErrUnsupported); }
+int32_t CDirResourceFile::Reserved27(CChunk*) {
+    return SetError(kResErrUnsupported);
+}
 
 bool CDirResourceFile::IsNative(CChunk* chunk) {
     if (FindItem(chunk)) SetError(kResOk);
     return true;
 }
 
-int32_t CDirResourceFile::SetId(CChunk*, int16_t) { return SetError(kResErrUnsupported); }
+int32_t CDirResourceFile::SetId(CChunk*, int16_t) {
+    return SetError(kResErrUnsupported);
+}
 
 int32_t CDirResourceFile::AddChunk(CChunk*, uint32_t, int16_t, const CBoundedString&, bool) {
     return SetError(kResErrUnsupported);
@@ -278,8 +292,12 @@ int32_t CDirResourceFile::AddChunkVariant(CChunk*, uint32_t, int16_t, const CBou
     return SetError(kResErrUnsupported);
 }
 
-int32_t CDirResourceFile::WriteChunk(CChunk*) { return SetError(kResErrUnsupported); }
-int32_t CDirResourceFile::DeleteChunk(CChunk*) { return SetError(kResErrUnsupported); }
+int32_t CDirResourceFile::WriteChunk(CChunk*) {
+    return SetError(kResErrUnsupported);
+}
+int32_t CDirResourceFile::DeleteChunk(CChunk*) {
+    return SetError(kResErrUnsupported);
+}
 
 int32_t CDirResourceFile::SetIdAndLabel(CChunk*, int16_t, const CBoundedString&, int32_t) {
     return SetError(kResErrUnsupported);

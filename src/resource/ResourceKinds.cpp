@@ -60,7 +60,9 @@ std::optional<std::string> ResolvePathForRow(const char* path, const char* ext) 
     return std::string(p) + std::string(rowExt);
 }
 
-CMultiFormatFile::~CMultiFormatFile() { CMultiFormatFile::Close(); }
+CMultiFormatFile::~CMultiFormatFile() {
+    CMultiFormatFile::Close();
+}
 
 bool CMultiFormatFile::AddRow(int kind, const char* ext) {
     if (kind < kKindIffV1 || kind > kKindDirectory || !ext) return false;

@@ -55,7 +55,9 @@ public:
 
 protected:
     // The file for a row; tests may substitute their own kinds.
-    virtual std::unique_ptr<CResourceFile> MakeFile(int kind) { return MakeResourceFileOfKind(kind); }
+    virtual std::unique_ptr<CResourceFile> MakeFile(int kind) {
+        return MakeResourceFileOfKind(kind);
+    }
 
 private:
     struct Row {

@@ -41,11 +41,19 @@ bool CResourceSet::MemberTakes(int member, uint32_t type) const {
     return m.include ? listed : !listed;
 }
 
-void CResourceSet::DestroyMembers() { m_members.clear(); }
+void CResourceSet::DestroyMembers() {
+    m_members.clear();
+}
 
-int32_t CResourceSet::Create(const char*) { return kResErrUnsupported; }
-int32_t CResourceSet::Delete(const char*) { return kResErrUnsupported; }
-int32_t CResourceSet::Open(const char*) { return kResErrUnsupported; }
+int32_t CResourceSet::Create(const char*) {
+    return kResErrUnsupported;
+}
+int32_t CResourceSet::Delete(const char*) {
+    return kResErrUnsupported;
+}
+int32_t CResourceSet::Open(const char*) {
+    return kResErrUnsupported;
+}
 
 int32_t CResourceSet::Suspend() {
     int32_t result = kResOk;
@@ -259,7 +267,9 @@ int32_t CResourceSet::SetId(CChunk* chunk, int16_t id) {
     return FirstWithoutError([&](CResourceFile& f) { return f.SetId(chunk, id); }, false);
 }
 
-int32_t CResourceSet::Reserved27(CChunk*) { return SetError(kResErrUnsupported); }
+int32_t CResourceSet::Reserved27(CChunk*) {
+    return SetError(kResErrUnsupported);
+}
 
 int32_t CResourceSet::MakeLabelUnique(uint32_t type, CBoundedString& label) {
     if (label.Length() == 0) label.Assign("anonymous 0");

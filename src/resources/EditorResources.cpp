@@ -18,7 +18,7 @@ constexpr std::uint32_t kCombo = kBase | kTabStop | kVScroll | kCbsDropDownList;
 constexpr std::uint32_t kEdit = kBase | kTabStop | kBorder | kEsAutoHScroll;
 
 // Tab order is the order of this table.
-constexpr std::array<ui::ControlTemplate, 29> kControls{{
+constexpr ui::ControlTemplate kControls[] = {
     {kIdOk, ControlKind::DefPushButton, "OK", 367, 7, 50, 14, kButton | kBsDefPushButton},
     {kIdCancel, ControlKind::PushButton, "Cancel", 367, 43, 50, 14, kButton},
     {kIdInteractionGroup, ControlKind::GroupBox, "Interaction Data", 7, 7, 207, 257,
@@ -47,7 +47,7 @@ constexpr std::array<ui::ControlTemplate, 29> kControls{{
     {ui::kIdStatic, ControlKind::Label, "Language:", 14, 20, 35, 8, kBase},
     {kIdLanguage, ControlKind::DropDownList, "", 60, 18, 147, 87, kCombo},
     {kIdPersonality, ControlKind::ListBox, "", 130, 198, 77, 59, kList},
-}};
+};
 
 constexpr std::array<const char*, 20> kLanguages{
     "US English", "UK English", "French",     "German",   "Italian",

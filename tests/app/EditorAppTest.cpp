@@ -123,11 +123,11 @@ TEST(PreviewLayout, LargePictureGrowsTheDialogAndTheGroups) {
 }
 
 TEST(PreviewLayout, NoPictureLeavesAHiddenSquare) {
-    ui::Rect frame{400, 250, 715, 450};
+    ui::Rect frame{400, 250, 715, 430};
     ui::Rect window{-3, -22, 745, 443};
     PreviewLayout p = PlacePreview(frame, window, std::nullopt);
     EXPECT_FALSE(p.frameVisible);
-    EXPECT_EQ(p.frame, (ui::Rect{400, 440, 410, 450}));
+    EXPECT_EQ(p.frame, (ui::Rect{400, 420, 410, 430}));
     EXPECT_FALSE(p.grew);
 }
 

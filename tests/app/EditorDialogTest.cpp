@@ -138,13 +138,14 @@ TEST_F(EditorDialogTest, MotiveLabelsFollowTheRecords) {
     m_dlg->Select(kIdMenuItems, 6);
     EXPECT_EQ(Row(13), "Craft : ?");
     EXPECT_EQ(Row(9), "Company : ?");
-    EXPECT_EQ(Row(5), "Ease : (no effect)");
+    EXPECT_EQ(Row(5), "Ease : 0 .. 30, Gentle");
     m_dlg->Select(kIdMotives, RowOf(13));
-    EXPECT_EQ(C(kIdMin).GetText(), "0");
-    EXPECT_EQ(C(kIdMax).GetText(), "30");
-    EXPECT_EQ(C(kIdPersonality).GetCurSel(), 5);
+    EXPECT_TRUE(C(kIdMax).IsEnabled());
+    EXPECT_EQ(C(kIdMax).GetText(), "0");
     m_dlg->Type(kIdMax, "31");
+    m_dlg->Select(kIdPersonality, 2);
     EXPECT_EQ(Entry(6).motives[13].delta, 31);
+    EXPECT_EQ(Entry(6).motives[13].personality, 2);
     EXPECT_EQ(Row(13), "Craft : ?");
 }
 
@@ -202,14 +203,14 @@ TEST_F(EditorDialogTest, AttenuationDisplayAndEditing) {
     m_dlg->Select(kIdMenuItems, 1);
     m_dlg->Select(kIdMenuItems, 0);
     EXPECT_EQ(C(kIdAttenuationValue).GetText(), "10.");
-    // A preset level typed over: the value becomes custom.
+    // A preset level leaves the value edit disabled: nothing can be typed there.
     m_dlg->Select(kIdMenuItems, 1);
     m_dlg->Type(kIdAttenuationValue, "0.5");
-    EXPECT_EQ(Entry(1).attenuationLevel, 0u);
-    EXPECT_EQ(Entry(1).attenuationValue, 0.5f);
+    EXPECT_EQ(Entry(1).attenuationLevel, 2u);
     // Text that does not parse changes nothing.
+    m_dlg->Select(kIdMenuItems, 4);
     m_dlg->Type(kIdAttenuationValue, "x");
-    EXPECT_EQ(Entry(1).attenuationValue, 0.5f);
+    EXPECT_EQ(Entry(4).attenuationValue, 0.035f);
 }
 
 TEST_F(EditorDialogTest, ShowingAnEntryNeverChangesItsCustomAttenuation) {

@@ -3,3 +3,14 @@ if(TARGET tavimet_app AND TARGET tavimet_sample)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorDialogTest.cpp ${CMAKE_CURRENT_LIST_DIR}/EditorAppTest.cpp
     LIBS tavimet_app tavimet_sample)
 endif()
+
+# The real editor under a virtual X server; skips itself when the X tooling is missing.
+if(TARGET tavimet AND TARGET tavimet-cli)
+  find_package(nlohmann_json 3 REQUIRED)
+  tavimet_add_test(tavimet_e2e_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorE2ETest.cpp
+    LIBS nlohmann_json::nlohmann_json)
+  target_compile_definitions(tavimet_e2e_tests PRIVATE
+    TAVIMET_EXE="$<TARGET_FILE:tavimet>" TAVIMET_CLI_EXE="$<TARGET_FILE:tavimet-cli>")
+  add_dependencies(tavimet_e2e_tests tavimet tavimet-cli)
+endif()

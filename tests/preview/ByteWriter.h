@@ -1,9 +1,9 @@
 // Little helpers for writing chunk bodies byte by byte in tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstring>
-#include <array>
 #include <initializer_list>
 #include <vector>
 
@@ -15,7 +15,8 @@ struct ByteWriter {
         return *this;
     }
     ByteWriter& U8s(std::initializer_list<unsigned> vs) {
-        for (unsigned v : vs) U8(v);
+        for (unsigned v : vs)
+            U8(v);
         return *this;
     }
     ByteWriter& U16(unsigned v) { return U8(v & 0xFF).U8((v >> 8) & 0xFF); }
@@ -27,7 +28,8 @@ struct ByteWriter {
     }
     size_t Size() const { return bytes.size(); }
     void Set32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + size_t(i)] = uint8_t(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes[at + size_t(i)] = uint8_t(v >> (8 * i));
     }
 };
 
@@ -47,12 +49,14 @@ inline std::vector<uint8_t> SpriteBody(int32_t paletteId,
         w.U32(uint32_t(at));
         at += f.size();
     }
-    for (const auto& f : frames) w.bytes.insert(w.bytes.end(), f.begin(), f.end());
+    for (const auto& f : frames)
+        w.bytes.insert(w.bytes.end(), f.begin(), f.end());
     return w.bytes;
 }
 
 // A colour-only frame header (width, height) followed by the stream.
-inline std::vector<uint8_t> SprFrame(int width, int height, std::initializer_list<unsigned> stream) {
+inline std::vector<uint8_t> SprFrame(int width, int height,
+                                     std::initializer_list<unsigned> stream) {
     ByteWriter w;
     w.U16(0).U16(0).U16(unsigned(height)).U16(unsigned(width)).U16(0);
     w.U8s(stream);
@@ -70,13 +74,18 @@ inline std::vector<uint8_t> Spr2Frame(int width, int height, int paletteId,
 }
 
 // SPR2 command word.
-constexpr unsigned Cmd2Lo(unsigned command, unsigned count) { return (command << 13 | count) & 0xFF; }
-constexpr unsigned Cmd2Hi(unsigned command, unsigned count) { return (command << 13 | count) >> 8; }
+constexpr unsigned Cmd2Lo(unsigned command, unsigned count) {
+    return (command << 13 | count) & 0xFF;
+}
+constexpr unsigned Cmd2Hi(unsigned command, unsigned count) {
+    return (command << 13 | count) >> 8;
+}
 
 // A palette body of the given colours.
 inline std::vector<uint8_t> PaltBody(const std::vector<std::array<uint8_t, 3>>& colours) {
     ByteWriter w;
     w.U32(1).U32(uint32_t(colours.size())).U32(0).U32(0);
-    for (const auto& c : colours) w.U8s({c[0], c[1], c[2]});
+    for (const auto& c : colours)
+        w.U8s({c[0], c[1], c[2]});
     return w.bytes;
 }

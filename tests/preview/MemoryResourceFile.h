@@ -27,7 +27,8 @@ public:
     int Fetches() const { return m_fetches; }
 
     ~CMemoryResourceFile() override {
-        for (auto& [chunk, key] : m_attached) CChunk::Free(chunk);
+        for (auto& [chunk, key] : m_attached)
+            CChunk::Free(chunk);
     }
 
     int32_t Create(const char*) override { return SetError(kResErrUnsupported); }

@@ -120,11 +120,14 @@ TEST(ObjectPreview, AlphaBlendingAndOpacityUseIntegerDivision) {
     PutSprite(s.file, 10, {Spr2Pixels(2, 1, {{128, 1, 16}, {128, 1, 31}})}); // alpha 128, 248
     s.Placements({{10}});
     DibPtr pic = s.Render();
-    EXPECT_EQ(PixelAt(*pic, 16, 16), (Rgb{(127 * 100 + 128 * 200) / 255, 127 * 100 / 255, 127 * 100 / 255}));
-    EXPECT_EQ(PixelAt(*pic, 17, 16), (Rgb{(7 * 100 + 248 * 200) / 255, 7 * 100 / 255, 7 * 100 / 255}));
+    EXPECT_EQ(PixelAt(*pic, 16, 16),
+              (Rgb{(127 * 100 + 128 * 200) / 255, 127 * 100 / 255, 127 * 100 / 255}));
+    EXPECT_EQ(PixelAt(*pic, 17, 16),
+              (Rgb{(7 * 100 + 248 * 200) / 255, 7 * 100 / 255, 7 * 100 / 255}));
     s.object.opacity = 128; // 128 * 128 / 255 = 64
     pic = s.Render();
-    EXPECT_EQ(PixelAt(*pic, 16, 16), (Rgb{(191 * 100 + 64 * 200) / 255, 191 * 100 / 255, 191 * 100 / 255}));
+    EXPECT_EQ(PixelAt(*pic, 16, 16),
+              (Rgb{(191 * 100 + 64 * 200) / 255, 191 * 100 / 255, 191 * 100 / 255}));
 }
 
 TEST(ObjectPreview, MirroredPlacementReversesColumns) {

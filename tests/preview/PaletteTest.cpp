@@ -7,7 +7,8 @@ namespace {
 
 std::vector<PaletteEntry> Greys() {
     std::vector<PaletteEntry> e(256);
-    for (int i = 0; i < 256; ++i) e[size_t(i)] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    for (int i = 0; i < 256; ++i)
+        e[size_t(i)] = {uint8_t(i), uint8_t(i), uint8_t(i), 0};
     return e;
 }
 
@@ -41,7 +42,8 @@ TEST(Palette, DisplaySystemPaletteFillsReservedEntries) {
 TEST(Palette, WeightsTiesAndExactMatches) {
     // Green weighs 4, red 2, blue 1: (0,0,10) is nearer black than (0,6,0) is.
     CColorPalette p;
-    p.LoadFromChunk(PaltBody({{0, 6, 0}, {0, 0, 10}}).data(), PaltBody({{0, 6, 0}, {0, 0, 10}}).size());
+    p.LoadFromChunk(PaltBody({{0, 6, 0}, {0, 0, 10}}).data(),
+                    PaltBody({{0, 6, 0}, {0, 0, 10}}).size());
     EXPECT_EQ(p.FindNearestColor(0, 0, 0), 1);
     // Ties keep the lower index; an exact match later wins over one at the first index.
     const auto body = PaltBody({{5, 5, 5}, {7, 7, 7}, {9, 9, 9}, {7, 7, 7}, {5, 5, 5}});

@@ -16,7 +16,8 @@ struct ScenePlacement {
     unsigned flags = 0;
 };
 
-// A version-20004 draw group whose image `view` holds the placements; the images before it are empty.
+// A version-20004 draw group whose image `view` holds the placements; the images before it are
+// empty.
 inline std::vector<uint8_t> DrawGroupBody(int view, const std::vector<ScenePlacement>& placements) {
     ByteWriter w;
     w.U16(20004).U32(uint32_t(view + 1));
@@ -42,7 +43,8 @@ inline std::vector<uint8_t> Spr2Pixels(int w, int h,
     f.U16(unsigned(w)).U16(unsigned(h)).U32(0).U16(0xFFFF).U16(0).U16(0).U16(0);
     for (int row = 0; row < h; ++row) {
         bool opaque = true;
-        for (int x = 0; x < w; ++x) opaque = opaque && pixels[size_t(row * w + x)][2] == kOpaque;
+        for (int x = 0; x < w; ++x)
+            opaque = opaque && pixels[size_t(row * w + x)][2] == kOpaque;
         f.U16(0).U16(((opaque ? 1u : 2u) << 13) | unsigned(w));
         for (int x = 0; x < w; ++x) {
             const auto& p = pixels[size_t(row * w + x)];
@@ -58,15 +60,18 @@ inline std::vector<uint8_t> Spr2Pixels(int w, int h,
 // A solid rectangle of one colour, depth and alpha value.
 inline std::vector<uint8_t> Spr2Rect(int w, int h, unsigned colour, unsigned depth = 128,
                                      unsigned alphaValue = kOpaque) {
-    return Spr2Pixels(w, h, std::vector<std::array<unsigned, 3>>(size_t(w * h), {depth, colour, alphaValue}));
+    return Spr2Pixels(
+        w, h, std::vector<std::array<unsigned, 3>>(size_t(w * h), {depth, colour, alphaValue}));
 }
 
 // Palette 1: 0 black, 1 red, 2 green, 3 blue, 4 white.
 inline void PutScenePalette(CMemoryResourceFile& file) {
-    file.Put(kTypePALT, 1, PaltBody({{0, 0, 0}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {255, 255, 255}}));
+    file.Put(kTypePALT, 1,
+             PaltBody({{0, 0, 0}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {255, 255, 255}}));
 }
 
-inline void PutSprite(CMemoryResourceFile& file, int16_t id, std::vector<std::vector<uint8_t>> frames) {
+inline void PutSprite(CMemoryResourceFile& file, int16_t id,
+                      std::vector<std::vector<uint8_t>> frames) {
     file.Put(kTypeSPR2, id, SpriteBody(1, frames));
 }
 

@@ -10,7 +10,9 @@
 namespace {
 
 // Pixel at column x of the row y counted from the top of the frame.
-int At(const DibPtr& plane, int x, int y) { return plane->Row(plane->Height() - 1 - y)[x]; }
+int At(const DibPtr& plane, int x, int y) {
+    return plane->Row(plane->Height() - 1 - y)[x];
+}
 
 // The plane's rows from the top: '.' where the value is `empty`, else the value as a hex digit of
 // its top nibble ('8' for 128, 'f' for 255...) - enough to tell the cases of the tests apart.
@@ -51,9 +53,8 @@ TEST(SprDecode, EachCommand) {
     CMemoryResourceFile file;
     // Row 0: skip 1, fill 2 of colour 7. Row 1: literal 1 2 3 (one padding byte follows since
     // the stream is then at an odd offset). Command 9 count 1 leaves row 2 blank. Row 3: fill.
-    file.Put(kTypeSPR, 1,
-             Spr({SprFrame(4, 4, {4, 0, 1, 1, 2, 2, 7, 0xEE, 4, 0, 3, 3, 1, 2, 3, 0xEE, 9, 1, 4,
-                                  0, 2, 1, 9, 0, 5, 0})}));
+    file.Put(kTypeSPR, 1, Spr({SprFrame(4, 4, {4, 0, 1,    1, 2, 2, 7, 0xEE, 4, 0, 3, 3, 1,
+                                               2, 3, 0xEE, 9, 1, 4, 0, 2,    1, 9, 0, 5, 0})}));
     Decoded d = Render(file, 1);
     EXPECT_EQ(d.result, 15);
     EXPECT_EQ(d.size[0], 4);
@@ -62,7 +63,8 @@ TEST(SprDecode, EachCommand) {
     const int t = d.transparent;
     const int expected[4][4] = {{t, 7, 7, t}, {1, 2, 3, t}, {t, t, t, t}, {9, t, t, t}};
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(At(d.color, x, y), expected[y][x]) << x << "," << y;
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(At(d.color, x, y), expected[y][x]) << x << "," << y;
     EXPECT_EQ(Rows(d.depth, 255), ".88./888./..../8...");
     EXPECT_EQ(Rows(d.alpha, 0), ".ff./fff./..../f...");
 }
@@ -70,8 +72,7 @@ TEST(SprDecode, EachCommand) {
 TEST(SprDecode, FillAlwaysTakesFourBytesAndLiteralPadsToEvenOffset) {
     CMemoryResourceFile file;
     // A fill of count 0 still consumes its colour and spare byte; a literal run of 2 needs no pad.
-    file.Put(kTypeSPR, 1,
-             Spr({SprFrame(3, 1, {4, 0, 2, 0, 4, 4, 3, 2, 6, 6, 2, 1, 8, 0, 5, 0})}));
+    file.Put(kTypeSPR, 1, Spr({SprFrame(3, 1, {4, 0, 2, 0, 4, 4, 3, 2, 6, 6, 2, 1, 8, 0, 5, 0})}));
     Decoded d = Render(file, 1);
     ASSERT_TRUE(d.color);
     EXPECT_EQ(At(d.color, 0, 0), 6);
@@ -124,9 +125,8 @@ TEST(SprDecode, MalformedStreamsStayInsideThePlanes) {
     CMemoryResourceFile file;
     // Pixels before the first row command, a row longer than the width, rows below the bottom,
     // and a literal run cut off by the end of the body.
-    file.Put(kTypeSPR, 1,
-             Spr({SprFrame(2, 2, {2, 5, 1, 0, 4, 0, 2, 9, 2, 0, 4, 0, 4, 0, 4, 0, 2, 3, 4, 0,
-                                  4, 0, 3, 200, 1})}));
+    file.Put(kTypeSPR, 1, Spr({SprFrame(2, 2, {2, 5, 1, 0, 4, 0, 2, 9, 2, 0, 4,   0, 4,
+                                               0, 4, 0, 2, 3, 4, 0, 4, 0, 3, 200, 1})}));
     Decoded d = Render(file, 1);
     ASSERT_TRUE(d.color);
     EXPECT_EQ(Rows(d.depth, 255), "88/..");
@@ -137,12 +137,15 @@ TEST(SprDecode, MalformedStreamsStayInsideThePlanes) {
 TEST(SprDecode, BigEndianBodyIsSwappedOnce) {
     // Build the body little-endian, then turn its header words big-endian.
     std::vector<uint8_t> body = SpriteBody(5, {SprFrame(2, 1, {4, 0, 2, 2, 4, 0, 5, 0})}, 503);
-    auto flip32 = [&](size_t at) { std::swap(body[at], body[at + 3]), std::swap(body[at + 1], body[at + 2]); };
+    auto flip32 = [&](size_t at) {
+        std::swap(body[at], body[at + 3]), std::swap(body[at + 1], body[at + 2]);
+    };
     flip32(0);
     flip32(4);
     flip32(8);
     flip32(12);
-    for (size_t k = 0; k < 4; ++k) std::swap(body[16 + 2 * k], body[17 + 2 * k]);
+    for (size_t k = 0; k < 4; ++k)
+        std::swap(body[16 + 2 * k], body[17 + 2 * k]);
     CMemoryResourceFile file;
     file.Put(kTypeSPR, 1, body, /*native=*/false);
     Decoded d = Render(file, 1);
@@ -170,12 +173,37 @@ TEST(Spr2Decode, EachCommand) {
     // Row 3: three colour-only pixels and a padding byte. End with 7.
     file.Put(kTypeSPR2, 2,
              SpriteBody(3, {Spr2Frame(3, 4, -1,
-                                      {Cmd2Lo(0, 0), Cmd2Hi(0, 0), Cmd2Lo(1, 2), Cmd2Hi(1, 2), 10,
-                                       20, 11, 21, Cmd2Lo(0, 0), Cmd2Hi(0, 0), Cmd2Lo(3, 1),
-                                       Cmd2Hi(3, 1), Cmd2Lo(2, 1), Cmd2Hi(2, 1), 12, 22, 31, 0xEE,
-                                       Cmd2Lo(4, 2), Cmd2Hi(4, 2), Cmd2Lo(6, 3), Cmd2Hi(6, 3), 1,
-                                       2, 3, 0xEE, Cmd2Lo(7, 0), Cmd2Hi(7, 0), Cmd2Lo(6, 1),
-                                       Cmd2Hi(6, 1), 9})}));
+                                      {Cmd2Lo(0, 0),
+                                       Cmd2Hi(0, 0),
+                                       Cmd2Lo(1, 2),
+                                       Cmd2Hi(1, 2),
+                                       10,
+                                       20,
+                                       11,
+                                       21,
+                                       Cmd2Lo(0, 0),
+                                       Cmd2Hi(0, 0),
+                                       Cmd2Lo(3, 1),
+                                       Cmd2Hi(3, 1),
+                                       Cmd2Lo(2, 1),
+                                       Cmd2Hi(2, 1),
+                                       12,
+                                       22,
+                                       31,
+                                       0xEE,
+                                       Cmd2Lo(4, 2),
+                                       Cmd2Hi(4, 2),
+                                       Cmd2Lo(6, 3),
+                                       Cmd2Hi(6, 3),
+                                       1,
+                                       2,
+                                       3,
+                                       0xEE,
+                                       Cmd2Lo(7, 0),
+                                       Cmd2Hi(7, 0),
+                                       Cmd2Lo(6, 1),
+                                       Cmd2Hi(6, 1),
+                                       9})}));
     Decoded d = Render(file, 2);
     EXPECT_EQ(d.result, 15);
     EXPECT_EQ(d.size[0], 3);
@@ -198,8 +226,8 @@ TEST(Spr2Decode, AlphaIsScaledByEightInEightBits) {
     CMemoryResourceFile file;
     file.Put(kTypeSPR2, 2,
              SpriteBody(3, {Spr2Frame(2, 1, -1,
-                                      {Cmd2Lo(0, 0), Cmd2Hi(0, 0), Cmd2Lo(2, 2), Cmd2Hi(2, 2), 1,
-                                       1, 31, 1, 1, 32, Cmd2Lo(5, 0), Cmd2Hi(5, 0)})}));
+                                      {Cmd2Lo(0, 0), Cmd2Hi(0, 0), Cmd2Lo(2, 2), Cmd2Hi(2, 2), 1, 1,
+                                       31, 1, 1, 32, Cmd2Lo(5, 0), Cmd2Hi(5, 0)})}));
     Decoded d = Render(file, 2);
     ASSERT_TRUE(d.alpha);
     EXPECT_EQ(At(d.alpha, 0, 0), 248);

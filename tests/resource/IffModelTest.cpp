@@ -222,19 +222,19 @@ private:
 };
 
 TEST(IffModelTest, Version1RandomEdits) {
-    for (uint32_t seed = 1; seed <= 6; ++seed) {
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(seed);
         ScratchDir dir;
-        ModelRun<CIffFileV1>(seed, dir / "m.iff").Run(300);
+        ModelRun<CIffFileV1>(seed, dir / "m.iff").Run(250);
         if (HasFatalFailure()) return;
     }
 }
 
 TEST(IffModelTest, Version25RandomEdits) {
-    for (uint32_t seed = 1; seed <= 6; ++seed) {
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(seed);
         ScratchDir dir;
-        ModelRun<CIffFileV2>(seed, dir / "m.iff").Run(300);
+        ModelRun<CIffFileV2>(seed, dir / "m.iff").Run(250);
         if (HasFatalFailure()) return;
     }
 }

@@ -33,7 +33,7 @@ inline std::string Text(const CChunk* chunk) {
                        static_cast<std::size_t>(chunk->Size()));
 }
 
-struct ChunkSpec {
+struct ChunkDef {
     uint32_t type;
     int16_t id;
     const char* label;
@@ -41,8 +41,8 @@ struct ChunkSpec {
 };
 
 // Adds and writes every chunk; returns the first error.
-inline int32_t AddAll(CResourceFile& file, const std::vector<ChunkSpec>& chunks) {
-    for (const ChunkSpec& c : chunks) {
+inline int32_t AddAll(CResourceFile& file, const std::vector<ChunkDef>& chunks) {
+    for (const ChunkDef& c : chunks) {
         CChunk* chunk = MakeBody(c.body);
         if (int32_t e = file.AddChunk(chunk, c.type, c.id, Label(c.label), true)) {
             CChunk::Free(chunk);
@@ -55,7 +55,7 @@ inline int32_t AddAll(CResourceFile& file, const std::vector<ChunkSpec>& chunks)
 
 // Creates path as a file of the kind FileKind and fills it.
 template <class FileKind>
-int32_t MakeFile(const std::string& path, const std::vector<ChunkSpec>& chunks) {
+int32_t MakeFile(const std::string& path, const std::vector<ChunkDef>& chunks) {
     FileKind file;
     if (int32_t e = file.Create(path.c_str())) return e;
     if (int32_t e = file.Open(path.c_str())) return e;

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A set over files opened one by one, for building unusual member lists.
-template <class FileKind> std::unique_ptr<CResourceFile> OpenMember(const std::string& path,
-                                                                    bool readOnly = false) {
+template <class FileKind>
+std::unique_ptr<CResourceFile> OpenMember(const std::string& path, bool readOnly = false) {
     auto file = std::make_unique<FileKind>();
     const int32_t e = readOnly ? file->OpenReadOnly(path.c_str()) : file->Open(path.c_str());
     EXPECT_EQ(e, kResOk) << path;
@@ -264,9 +264,9 @@ TEST(ResourceSet, LabelledChunkLosesItsLabelInA10Member) {
 
 TEST(ResourceSet, MakeLabelUniqueAcrossMembers) {
     ScratchDir root;
-    ASSERT_EQ(MakeFile<CIffFileV2>(root.Str() + "/a.iff",
-                                   {{kTTAB, 1, "x", ""}, {kTTAB, 2, "x00", ""}}),
-              kResOk);
+    ASSERT_EQ(
+        MakeFile<CIffFileV2>(root.Str() + "/a.iff", {{kTTAB, 1, "x", ""}, {kTTAB, 2, "x00", ""}}),
+        kResOk);
     ASSERT_EQ(MakeFile<CIffFileV2>(root.Str() + "/b.iff",
                                    {{kTTAB, 1, "x0", ""}, {kTTAB, 2, "anonymous 0", ""}}),
               kResOk);
@@ -287,13 +287,13 @@ TEST(ResourceSet, MakeLabelUniqueAcrossMembers) {
 
 TEST(ResourceSet, IndexesAndTypesRunThroughTheMembers) {
     ScratchDir root;
-    ASSERT_EQ(MakeFile<CIffFileV2>(root.Str() + "/a.iff", {{kOBJD, 1, "a1", "A1"},
-                                                          {kOBJD, 2, "a2", "A2"},
-                                                          {kTTAB, 1, "", "t"}}),
-              kResOk);
-    ASSERT_EQ(MakeFile<CIffFileV2>(root.Str() + "/b.iff",
-                                   {{kPALT, 1, "", "p"}, {kOBJD, 3, "b1", "B1"}}),
-              kResOk);
+    ASSERT_EQ(
+        MakeFile<CIffFileV2>(root.Str() + "/a.iff",
+                             {{kOBJD, 1, "a1", "A1"}, {kOBJD, 2, "a2", "A2"}, {kTTAB, 1, "", "t"}}),
+        kResOk);
+    ASSERT_EQ(
+        MakeFile<CIffFileV2>(root.Str() + "/b.iff", {{kPALT, 1, "", "p"}, {kOBJD, 3, "b1", "B1"}}),
+        kResOk);
     CResourceSet set;
     set.AddMember(OpenMember<CIffFileV2>(root.Str() + "/a.iff"));
     set.AddMember(OpenMember<CIffFileV2>(root.Str() + "/b.iff"));

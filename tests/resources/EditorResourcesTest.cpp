@@ -14,8 +14,11 @@ TEST(EditorResources, TemplateHoldsEveryControlInTabOrder) {
     EXPECT_EQ(t.cx, 424);
     EXPECT_EQ(t.cy, 271);
     std::set<int> ids;
-    for (const auto& c : t.controls)
-        if (c.id != -1) EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+    for (const auto& c : t.controls) {
+        if (c.id != -1) {
+            EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+        }
+    }
     EXPECT_EQ(ids, (std::set<int>{1, 2, 1000, 1001, 1010, 1011, 1012, 1014, 1015, 1016, 1017,
                                   1018, 1019, 1020, 1021, 1022, 1023}));
     // OK first, the personality list last; Apply sits between the motive controls and the labels.

@@ -288,7 +288,8 @@ Picture LampHalf(int zoom) {
     return pic;
 }
 
-// A glow ring around the shade, fading outward (partial alpha only).
+// A glow around the shade, fading outward (partial alpha only). It lies behind the lamp, so
+// the translucent shade is drawn over it.
 Picture LampGlow(int zoom) {
     const double s = ScaleOf(zoom);
     Picture pic(static_cast<int>(120 * s), static_cast<int>(90 * s));
@@ -297,9 +298,9 @@ Picture LampGlow(int zoom) {
         for (int x = 0; x < pic.w; ++x) {
             const double dx = (x + 0.5 - cx) / s, dy = (y + 0.5 - cy) / s;
             const double r = std::sqrt(dx * dx / 1.3 + dy * dy * 1.3);
-            if (r < 34 || r > 58) continue;
-            const double fade = 1 - (r - 34) / 24;
-            pic.Splat(x, y, Shade(kGlow, fade), 60, std::max(1, static_cast<int>(14 * fade)));
+            if (r > 58) continue;
+            const double fade = r < 30 ? 1.0 : 1 - (r - 30) / 28;
+            pic.Splat(x, y, Shade(kGlow, fade), 120, std::max(1, static_cast<int>(16 * fade)));
         }
     return pic;
 }
@@ -399,9 +400,9 @@ int32_t AddSampleGraphics(CResourceFile& file) {
     const std::vector<Placement> sofaRight{{kSofaRightSprite, -68, 36, 0.0f, false}};
     const std::vector<Placement> lamp{
         {kLampRugSprite, -56, 28, 0.0f, false},
+        {kLampGlowSprite, -60, 0, 4.0f, false}, // lifted 80 rows to sit around the shade
         {kLampHalfSprite, -40, 0, 0.0f, false},
         {kLampHalfSprite, 0, 0, 0.0f, true},
-        {kLampGlowSprite, -60, 0, 4.0f, false}, // lifted 80 rows to sit around the shade
     };
     if (st == 0)
         st = Add(file, kTypeDGRP, kSofaPartLeftGraphic, "Sofa - left", DrawGroupBody(sofaLeft));

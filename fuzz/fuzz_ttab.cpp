@@ -1,0 +1,40 @@
+// Tree-table bodies of every version, plain and packed, with their TTAs names; a writable file
+// also runs the upgrade save of old versions.
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "model/StringTable.h"
+#include "model/TreeTable.h"
+#include "resource/ResourceFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::CInput in(data, size);
+    const uint8_t options = in.Byte();
+    std::vector<fuzz::ImageChunk> chunks(1);
+    chunks[0].type = CTreeTable::kTypeTTAB;
+    chunks[0].id = 128;
+    chunks[0].label = "table";
+    chunks[0].body = in.Blob();
+    if (options & 0x20) {
+        fuzz::ImageChunk names;
+        names.type = CStringTable::kTypeTTAs;
+        names.id = 128;
+        names.body = in.Rest();
+        chunks.push_back(std::move(names));
+    }
+    const bool writable = (options & 1) != 0;
+    fuzz::CMemoryIff iff(fuzz::BuildIffV2(chunks), true, writable);
+    CResourceFile* file = iff.File();
+    if (!file) return 0;
+    CTreeTable table((options >> 1) & 0x0F);
+    if (table.Load(file, 128) != 0) return 0;
+    for (int32_t i = 0; i < table.Count(); ++i)
+        CTreeTable::EffectiveAttenuation(*table.Entry(i));
+    if (writable && (options & 0x40)) {
+        // What was read must save and read back.
+        table.Save("again");
+        CTreeTable back((options >> 1) & 0x0F);
+        back.Load(file, 128);
+    }
+    return 0;
+}
