@@ -152,9 +152,24 @@ int main(int argc, char** argv) {
     Bytes v20 = fuzz::BuildIffV2(plain);
     v20[11] = '0';
 
-    Seed("fuzz_iff_open", "small25.iff", v25);
-    Seed("fuzz_iff_open", "small20.iff", v20);
-    Seed("fuzz_iff_open", "small10.iff", v10);
+    // The open and edit targets get tiny files: a few small chunks, written by the container.
+    {
+        std::vector<Stored> tiny;
+        std::map<uint32_t, int> taken;
+        for (const Stored& s : small)
+            if (s.chunk.body.size() <= 400 && taken[s.chunk.type]++ < 2) tiny.push_back(s);
+        const Bytes t25 = WriteFile<CIffFileV2>(files, "tiny25.iff", tiny);
+        const Bytes t10 = WriteFile<CIffFileV1>(files, "tiny10.iff", tiny);
+        std::vector<fuzz::ImageChunk> t;
+        for (const Stored& s : tiny) t.push_back(s.chunk);
+        Bytes t20 = fuzz::BuildIffV2(t);
+        t20[11] = '0';
+        for (const char* target : {"fuzz_iff_open", "fuzz_iff_edit"}) {
+            Seed(target, "tiny25.iff", t25);
+            Seed(target, "tiny20.iff", t20);
+            Seed(target, "tiny10.iff", t10);
+        }
+    }
     Seed("fuzz_preview", "small25.iff", v25);
     Seed("fuzz_preview", "small10.iff", v10);
     // Small files: a few chunks, one of them free.
@@ -163,8 +178,10 @@ int main(int argc, char** argv) {
         few[0] = {0x53545223, 128, iff::kFlagNative, "a", Text("xy")};
         few[1] = {iff::kTypeFree, 0, iff::kFlagFree, "", Bytes(20, 0)};
         few[2] = {0x42484156, 4096, 0, "b", Bytes(7, 1)};
-        Seed("fuzz_iff_open", "few25.iff", fuzz::BuildIffV2(few));
-        Seed("fuzz_iff_open", "few10.iff", fuzz::BuildIffV1(few));
+        for (const char* target : {"fuzz_iff_open", "fuzz_iff_edit"}) {
+            Seed(target, "few25.iff", fuzz::BuildIffV2(few));
+            Seed(target, "few10.iff", fuzz::BuildIffV1(few));
+        }
     }
 
     int n = 0;
@@ -184,12 +201,12 @@ int main(int argc, char** argv) {
             Seed("fuzz_string_table", name + "w", Cat({{uint8_t(0x21 | nat << 2 | 0x10), 0}, body}));
             for (const Stored& t : chunks)
                 if (t.chunk.type == 0x54544142 && t.chunk.id == s.chunk.id) {
-                    Seed("fuzz_ttab", name, Cat({WithBlob({0x20 | 0x40 | 1 | (16 << 1 & 0x1E)}, t.chunk.body), body}));
+                    Seed("fuzz_ttab", name, Cat({WithBlob({0xF1}, t.chunk.body), body}));
                     Seed("fuzz_ttab", name + "r", Cat({WithBlob({0x20 | (8 << 1)}, t.chunk.body), body}));
                 }
             break;
         case 0x54544142: // TTAB
-            Seed("fuzz_ttab", name, WithBlob({0x41}, body));
+            Seed("fuzz_ttab", name, WithBlob({0xD1}, body));
             break;
         case 0x4F424A44: // OBJD
             break;
@@ -268,7 +285,7 @@ int main(int argc, char** argv) {
                 else body = Cat({body, Le32(0), Le32(uint32_t(e)), Le32(0), Le32(50), version == 5 ? Le32(1) : Bytes{}, Le16(7), Le16(9)});
             }
         }
-        Seed("fuzz_ttab", "v" + std::to_string(version), WithBlob({uint8_t(1 | (4 << 1))}, body));
+        Seed("fuzz_ttab", "v" + std::to_string(version), WithBlob({uint8_t(0x81 | (4 << 1))}, body));
     }
     Seed("fuzz_dirlist", "list", Text("c:\\game\\objects;.\\local; downloads/objects;\\\\server\\share", false));
     Seed("fuzz_dirlist", "lead", Text(";a;;b\\", false));

@@ -46,17 +46,24 @@ std::string AttenuationText(float value) {
     char buf[512];
     std::snprintf(buf, sizeof buf, "%1.6f", static_cast<double>(value));
     std::string t = buf;
-    while (t.size() >= 2 && t.back() == '0') t.pop_back();
+    while (t.size() >= 2 && t.back() == '0')
+        t.pop_back();
     return t;
 }
 
-MotiveRecord* Record(CTreeTableEntry& entry, int32_t m) { return entry_edits::Motive(entry, m); }
+MotiveRecord* Record(CTreeTableEntry& entry, int32_t m) {
+    return entry_edits::Motive(entry, m);
+}
 
 } // namespace
 
-CSplitResourceFile* BehaviorFile() { return g_behaviorFile; }
+CSplitResourceFile* BehaviorFile() {
+    return g_behaviorFile;
+}
 
-CEditorDialog::CEditorDialog() { InstallStringTableReader(); }
+CEditorDialog::CEditorDialog() {
+    InstallStringTableReader();
+}
 
 CEditorDialog::~CEditorDialog() {
     // The object set closes the object file; then the table, the rows, the behaviour file.
@@ -92,7 +99,8 @@ bool CEditorDialog::OnInitDialog(ui::IDialog& dialog) {
     FillStringList(Ctl(res::kIdPersonality), kStrPersonalities);
     FillStringList(Ctl(res::kIdAttenuationList), kStrAttenuations);
     ui::IControl& flags = Ctl(res::kIdFlags);
-    for (const char* text : kFlagTexts) flags.InsertString(0, text);
+    for (const char* text : kFlagTexts)
+        flags.InsertString(0, text);
     OpenObjectFile();
     ShowEntry(0);
     Ctl(res::kIdMenuItems).SetFocus();
@@ -162,7 +170,8 @@ void CEditorDialog::OpenObjectFile() {
     int16_t id = m_objectSet->Masters().front()->TreeTableId();
     m_treeTableId = id < 0 ? int16_t(-1) : id;
     m_motiveRowCount = 0;
-    for (auto& row : m_motiveRows) row.label.Clear();
+    for (auto& row : m_motiveRows)
+        row.label.Clear();
     m_pendingChange = false;
     ReloadTreeTable();
     BuildPreview();
@@ -196,9 +205,9 @@ void CEditorDialog::BuildPreview() {
     if (m_objectSet && !m_objectSet->Masters().empty()) {
         ui::Colour face = m_dialog->ButtonFaceColour();
         // A sprite the decoder cannot read leaves the pane without a picture.
-        m_previewImage = RenderObjectPreviewNoThrow(*m_objectSet->Masters().front(), kPreviewView,
-                                                    MakeColorRef(face.red, face.green, face.blue),
-                                                    0);
+        m_previewImage =
+            RenderObjectPreviewNoThrow(*m_objectSet->Masters().front(), kPreviewView,
+                                       MakeColorRef(face.red, face.green, face.blue), 0);
         if (m_previewImage && !DescribeDib(m_previewImage.get(), m_previewDescription))
             m_previewImage.reset();
     }
@@ -221,7 +230,9 @@ void CEditorDialog::BuildPreview() {
     }
 }
 
-void CEditorDialog::OnPaint(ui::IPaintContext& paint) { PaintPreview(paint); }
+void CEditorDialog::OnPaint(ui::IPaintContext& paint) {
+    PaintPreview(paint);
+}
 
 void CEditorDialog::PaintPreview(ui::IPaintContext& paint) {
     if (!m_dialog) return;
@@ -279,12 +290,14 @@ void CEditorDialog::ShowEntry(int16_t index) {
     // Setting the name may have stored it back; the entry itself stays the same object.
     ShowAttenuation(*entry);
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%d", static_cast<int>(static_cast<int16_t>(entry->autonomyThreshold)));
+    std::snprintf(buf, sizeof buf, "%d",
+                  static_cast<int>(static_cast<int16_t>(entry->autonomyThreshold)));
     Ctl(res::kIdAutonomy).SetText(buf);
     ui::IControl& flags = Ctl(res::kIdFlags);
     bool marks[entry_edits::kFlagRows] = {};
     entry_edits::GetFlagMarks(*entry, marks);
-    for (int row = 0; row < entry_edits::kFlagRows; ++row) flags.SetCheck(row, marks[row]);
+    for (int row = 0; row < entry_edits::kFlagRows; ++row)
+        flags.SetCheck(row, marks[row]);
     m_motiveRowCount = 0;
     for (int32_t m : kShownMotiveNumbers) {
         m_motiveRows[static_cast<std::size_t>(m_motiveRowCount)].motive = m;
@@ -493,7 +506,8 @@ void CEditorDialog::OnFlagsChange() {
     if (!entry) return;
     ui::IControl& flags = Ctl(res::kIdFlags);
     bool marks[entry_edits::kFlagRows] = {};
-    for (int row = 0; row < entry_edits::kFlagRows; ++row) marks[row] = flags.GetCheck(row);
+    for (int row = 0; row < entry_edits::kFlagRows; ++row)
+        marks[row] = flags.GetCheck(row);
     entry_edits::StoreFlagMarks(*entry, marks);
 }
 

@@ -25,7 +25,7 @@ class CEditorDialog final : public ui::IDialogHandler {
 public:
     static constexpr int kMotiveSlots = 16;
     static constexpr int kShownMotives = 9;
-    static constexpr std::array<int32_t, kShownMotives> kShownMotiveNumbers{5, 6, 7, 8, 9,
+    static constexpr std::array<int32_t, kShownMotives> kShownMotiveNumbers{5,  6,  7,  8, 9,
                                                                             13, 14, 15, 3};
 
     CEditorDialog();

@@ -31,7 +31,8 @@ void RegisterCheck(CLI::App& app, int& status) {
                             report.mapEntries);
         }
         if (report.version) std::printf("\n");
-        for (const std::string& p : report.problems) std::printf("  problem: %s\n", p.c_str());
+        for (const std::string& p : report.problems)
+            std::printf("  problem: %s\n", p.c_str());
         std::printf("%s\n", clean ? "OK" : "PROBLEMS FOUND");
         status = clean ? kExitOk : kExitFailed;
     });

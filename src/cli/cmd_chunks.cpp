@@ -28,7 +28,8 @@ int32_t OpenForReading(const std::string& path, std::unique_ptr<CResourceFile>& 
 
 std::string TypeText(uint32_t type) {
     std::string s(4, ' ');
-    for (int i = 0; i < 4; ++i) s[size_t(i)] = char((type >> (24 - 8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        s[size_t(i)] = char((type >> (24 - 8 * i)) & 0xFF);
     return s;
 }
 
@@ -63,8 +64,9 @@ void RegisterChunks(CLI::App& app, int& status) {
             for (int32_t i = 1; i <= count; ++i) {
                 CChunk* chunk = file->GetChunkAt(type, i);
                 if (!chunk) {
-                    std::fprintf(stderr, "tavimet-cli: cannot read chunk %d of type '%s' (status %d)\n",
-                                 i, TypeText(type).c_str(), file->LastError());
+                    std::fprintf(stderr,
+                                 "tavimet-cli: cannot read chunk %d of type '%s' (status %d)\n", i,
+                                 TypeText(type).c_str(), file->LastError());
                     status = kExitFailed;
                     return;
                 }

@@ -54,7 +54,8 @@ void RegisterCompact(CLI::App& app, int& status) {
             status = kExitFailed;
             return;
         }
-        std::printf("%s: %d bytes before, %d bytes after\n", path.c_str(), before, FileLength(path));
+        std::printf("%s: %d bytes before, %d bytes after\n", path.c_str(), before,
+                    FileLength(path));
         status = kExitOk;
     });
 }

@@ -12,7 +12,8 @@ std::string ProgramName() {
 
 std::string ToolkitFilter(const std::string& win32Filter) {
     std::string out = win32Filter;
-    while (!out.empty() && out.back() == '|') out.pop_back();
+    while (!out.empty() && out.back() == '|')
+        out.pop_back();
     return out;
 }
 

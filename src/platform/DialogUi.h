@@ -130,7 +130,7 @@ public:
 
     // Lists and drop-downs. Changing the items or the selection from code sends nothing.
     virtual void ResetContent() = 0;
-    virtual int AddString(const std::string& text) = 0;                // index of the new item
+    virtual int AddString(const std::string& text) = 0;               // index of the new item
     virtual int InsertString(int index, const std::string& text) = 0; // -1 appends
     virtual int GetCount() const = 0;
     virtual std::string GetItemText(int index) const = 0;

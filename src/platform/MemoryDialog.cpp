@@ -38,7 +38,9 @@ void CMemoryControl::SetText(const std::string& text) {
     if (changed && m_kind == ControlKind::Edit) m_owner.Notify(m_id, Notify::Change);
 }
 
-void CMemoryControl::SetFocus() { m_owner.MoveFocus(m_id); }
+void CMemoryControl::SetFocus() {
+    m_owner.MoveFocus(m_id);
+}
 
 void CMemoryControl::ResetContent() {
     if (!IsList()) return;
@@ -47,7 +49,9 @@ void CMemoryControl::ResetContent() {
     if (m_kind == ControlKind::DropDownList) m_text.clear();
 }
 
-int CMemoryControl::AddString(const std::string& text) { return InsertString(-1, text); }
+int CMemoryControl::AddString(const std::string& text) {
+    return InsertString(-1, text);
+}
 
 int CMemoryControl::InsertString(int index, const std::string& text) {
     if (!IsList()) return -1;
@@ -86,7 +90,8 @@ void CMemoryControl::SetCheck(int index, bool checked) {
 
 std::vector<std::string> CMemoryControl::Items() const {
     std::vector<std::string> out;
-    for (const auto& i : m_items) out.push_back(i.text);
+    for (const auto& i : m_items)
+        out.push_back(i.text);
     return out;
 }
 
@@ -98,8 +103,12 @@ CMemoryDialog::CMemoryDialog(const DialogTemplate& tmpl, IDialogHandler& handler
 
 CMemoryDialog::~CMemoryDialog() = default;
 
-int CMemoryDialog::DialogUnitsToPixelsX(int du) const { return MulDivRound(du, kCharWidth, 4); }
-int CMemoryDialog::DialogUnitsToPixelsY(int du) const { return MulDivRound(du, kCharHeight, 8); }
+int CMemoryDialog::DialogUnitsToPixelsX(int du) const {
+    return MulDivRound(du, kCharWidth, 4);
+}
+int CMemoryDialog::DialogUnitsToPixelsY(int du) const {
+    return MulDivRound(du, kCharHeight, 8);
+}
 
 void CMemoryDialog::Create() {
     if (m_created) return;
@@ -118,7 +127,8 @@ void CMemoryDialog::Create() {
     for (const auto& init : m_tmpl.initData) {
         auto it = m_byId.find(init.id);
         if (it == m_byId.end()) continue;
-        for (const char* item : init.items) it->second->AddString(item);
+        for (const char* item : init.items)
+            it->second->AddString(item);
     }
     // The focus starts on the first tab stop unless initialisation puts it elsewhere.
     ++m_depth;
@@ -216,9 +226,13 @@ void CMemoryDialog::ToggleCheck(int id, int index) {
     });
 }
 
-void CMemoryDialog::Focus(int id) { UserAction([&] { MoveFocus(id); }); }
+void CMemoryDialog::Focus(int id) {
+    UserAction([&] { MoveFocus(id); });
+}
 
-void CMemoryDialog::PressEscape() { UserAction([&] { Notify(kIdCancel, Notify::Clicked); }); }
+void CMemoryDialog::PressEscape() {
+    UserAction([&] { Notify(kIdCancel, Notify::Clicked); });
+}
 
 void CMemoryDialog::PressEnter() {
     UserAction([&] {
@@ -275,7 +289,9 @@ std::optional<std::string> CMemoryDialog::AskOpenFile(const std::string& filter)
     return m_openAnswer;
 }
 
-Rect CMemoryDialog::GetWindowRect() const { return m_window; }
+Rect CMemoryDialog::GetWindowRect() const {
+    return m_window;
+}
 
 void CMemoryDialog::SetWindowRect(const Rect& r) {
     m_window = r;
@@ -283,7 +299,9 @@ void CMemoryDialog::SetWindowRect(const Rect& r) {
     m_windowRects.push_back(r);
 }
 
-Rect CMemoryDialog::GetClientRect() const { return m_client; }
+Rect CMemoryDialog::GetClientRect() const {
+    return m_client;
+}
 
 void CMemoryDialog::SetIcon(const IconData& icon) {
     (void)icon;
@@ -303,7 +321,8 @@ int CMemoryUiSystem::RunModal(const DialogTemplate& tmpl, const IconData* icon,
     dlg.Create();
     if (!dlg.IsEnded() && m_script) m_script(dlg);
     if (!dlg.IsEnded()) dlg.PressEscape();
-    for (const auto& m : dlg.Messages()) m_messages.push_back(m);
+    for (const auto& m : dlg.Messages())
+        m_messages.push_back(m);
     return dlg.Result();
 }
 

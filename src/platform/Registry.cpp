@@ -30,8 +30,10 @@ std::string Trim(const std::string& s) {
 std::string NormaliseKey(std::string k) {
     for (char& c : k)
         if (c == '/') c = '\\';
-    while (!k.empty() && k.front() == '\\') k.erase(k.begin());
-    while (!k.empty() && k.back() == '\\') k.pop_back();
+    while (!k.empty() && k.front() == '\\')
+        k.erase(k.begin());
+    while (!k.empty() && k.back() == '\\')
+        k.pop_back();
     return k;
 }
 

@@ -30,7 +30,8 @@ namespace {
 wxString ToWx(const std::string& s) {
     wxString out;
     out.reserve(s.size());
-    for (unsigned char c : s) out += wxUniChar(static_cast<unsigned>(c));
+    for (unsigned char c : s)
+        out += wxUniChar(static_cast<unsigned>(c));
     return out;
 }
 
@@ -78,9 +79,7 @@ public:
         wxRect r = m_win->GetRect();
         return Rect{r.x, r.y, r.x + r.width, r.y + r.height};
     }
-    void SetRect(const Rect& r) override {
-        m_win->SetSize(r.left, r.top, r.Width(), r.Height());
-    }
+    void SetRect(const Rect& r) override { m_win->SetSize(r.left, r.top, r.Width(), r.Height()); }
     void Refresh() override { m_win->Refresh(); }
     void SetFocus() override;
     void ResetContent() override {
@@ -139,7 +138,8 @@ private:
 
 class CWxPaint final : public IPaintContext {
 public:
-    CWxPaint(wxDC& dc, wxPoint origin, const wxIcon* icon) : m_dc(dc), m_origin(origin), m_icon(icon) {}
+    CWxPaint(wxDC& dc, wxPoint origin, const wxIcon* icon)
+        : m_dc(dc), m_origin(origin), m_icon(icon) {}
     void DrawBgr24(int x, int y, int width, int height, const std::uint8_t* rows,
                    std::size_t stride) override {
         if (width <= 0 || height <= 0 || !rows) return;
@@ -172,8 +172,7 @@ public:
     CWxDialog(const DialogTemplate& tmpl, IDialogHandler& handler)
         : m_tmpl(tmpl), m_handler(&handler) {
         wxDialog::Create(nullptr, wxID_ANY, ToWx(tmpl.caption ? tmpl.caption : ""),
-                         wxDefaultPosition, wxDefaultSize,
-                         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+                         wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
         SetExtraStyle(GetExtraStyle() & ~wxWS_EX_BLOCK_EVENTS);
         SetEscapeId(wxID_NONE);
         SetAffirmativeId(wxID_NONE);
@@ -185,7 +184,8 @@ public:
         SetClientSize(ConvertDialogToPixels(wxSize(tmpl.cx, tmpl.cy)));
         Bind(wxEVT_PAINT, &CWxDialog::OnPaintEvent, this);
         Bind(wxEVT_CHAR_HOOK, &CWxDialog::OnCharHook, this);
-        Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { UserCommand(kIdCancel, Notify::Clicked); });
+        Bind(wxEVT_CLOSE_WINDOW,
+             [this](wxCloseEvent&) { UserCommand(kIdCancel, Notify::Clicked); });
         BuildControls();
     }
 
@@ -231,8 +231,7 @@ public:
         if (!m_handler || m_ended) return;
         ++m_depth;
         bool handled = m_handler->OnCommand(id, code);
-        if (!handled && code == Notify::Clicked && (id == kIdCancel || id == kIdOk))
-            EndDialog(id);
+        if (!handled && code == Notify::Clicked && (id == kIdCancel || id == kIdOk)) EndDialog(id);
         --m_depth;
     }
 
@@ -281,7 +280,8 @@ public:
         Rect now = GetWindowRect();
         wxRect outer = GetRect();
         SetSize(outer.x + (r.left - now.left), outer.y + (r.top - now.top),
-                outer.width + (r.Width() - now.Width()), outer.height + (r.Height() - now.Height()));
+                outer.width + (r.Width() - now.Width()),
+                outer.height + (r.Height() - now.Height()));
         Raise();
     }
     Rect GetClientRect() const override {
@@ -331,7 +331,8 @@ private:
             case ControlKind::PushButton: {
                 auto* b = new wxButton(this, wid, text, pos, size);
                 if (c.kind == ControlKind::DefPushButton) b->SetDefault();
-                b->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
+                b->Bind(wxEVT_BUTTON,
+                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
                 w = b;
                 break;
             }
@@ -343,13 +344,15 @@ private:
                 break;
             case ControlKind::ListBox: {
                 auto* l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
-                l->Bind(wxEVT_LISTBOX, [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+                l->Bind(wxEVT_LISTBOX,
+                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
                 w = l;
                 break;
             }
             case ControlKind::CheckList: {
                 auto* l = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
-                l->Bind(wxEVT_LISTBOX, [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+                l->Bind(wxEVT_LISTBOX,
+                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
                 l->Bind(wxEVT_CHECKLISTBOX,
                         [this, id](wxCommandEvent&) { UserCommand(id, Notify::CheckToggled); });
                 w = l;
@@ -363,13 +366,15 @@ private:
                 // (edits are 14 units high); keep it to that so it covers nothing below.
                 int line = ConvertDialogToPixels(wxSize(0, 14)).y;
                 if (ch->GetSize().y > line) ch->SetSize(size.x, line);
-                ch->Bind(wxEVT_CHOICE, [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+                ch->Bind(wxEVT_CHOICE,
+                         [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
                 w = ch;
                 break;
             }
             case ControlKind::Edit: {
                 auto* t = new wxTextCtrl(this, wid, text, pos, size);
-                t->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
+                t->Bind(wxEVT_TEXT,
+                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
                 t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
                     EditGotFocus(id);
                     e.Skip();
@@ -399,7 +404,8 @@ private:
         for (const auto& init : m_tmpl.initData) {
             auto it = m_byId.find(init.id);
             if (it == m_byId.end()) continue;
-            for (const char* item : init.items) it->second->AddString(item);
+            for (const char* item : init.items)
+                it->second->AddString(item);
         }
     }
 
@@ -496,7 +502,8 @@ int RunWxProgram(int argc, char** argv,
     int status = 1;
     if (wxTheApp->CallOnInit()) {
         std::vector<std::string> args;
-        for (int i = 1; i < wargc; ++i) args.emplace_back(argv[i]);
+        for (int i = 1; i < wargc; ++i)
+            args.emplace_back(argv[i]);
         wxInitAllImageHandlers();
         CWxUiSystem system;
         status = body(system, args);

@@ -55,7 +55,8 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
     } else {
         bool match = true;
         for (int i = 0; i < iff::kFileHeaderSize; ++i)
-            if (iff::kHeaderV2Pattern[i] != '*' && header[i] != iff::kHeaderV2Pattern[i]) match = false;
+            if (iff::kHeaderV2Pattern[i] != '*' && header[i] != iff::kHeaderV2Pattern[i])
+                match = false;
         const int32_t version = (header[9] - '0') * 256 + (header[11] - '0');
         if (!match || (version != iff::kVersion20 && version != iff::kVersion25)) {
             report.problems.push_back("the header is not an IFF 1.0, 2.0 or 2.5 header");

@@ -7,12 +7,12 @@
 #include <vector>
 
 struct IffCheckReport {
-    int32_t version = 0;    // 0x100 for 1.0, 0x200 / 0x205 for 2.x; 0 when the header is unknown
-    int32_t length = 0;     // file length in bytes
-    int32_t chunks = 0;     // used chunks met by the scan (maps and internal chunks included)
+    int32_t version = 0; // 0x100 for 1.0, 0x200 / 0x205 for 2.x; 0 when the header is unknown
+    int32_t length = 0;  // file length in bytes
+    int32_t chunks = 0;  // used chunks met by the scan (maps and internal chunks included)
     int32_t freeChunks = 0;
-    int64_t freeBytes = 0;  // sum of the free chunks' sizes
-    int32_t mapOffset = 0;  // 2.5 header's map offset
+    int64_t freeBytes = 0;   // sum of the free chunks' sizes
+    int32_t mapOffset = 0;   // 2.5 header's map offset
     int32_t mapEntries = -1; // entries of a readable map; -1 when there is none
     std::vector<std::string> problems;
 };

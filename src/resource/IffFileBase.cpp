@@ -77,7 +77,9 @@ CIffFileBase::CIffFileBase(int32_t headerSize) : m_store(headerSize) {
     m_index.newestFirst = headerSize == iff::kChunkHeaderV1;
 }
 
-CIffFileBase::~CIffFileBase() { DropAll(); }
+CIffFileBase::~CIffFileBase() {
+    DropAll();
+}
 
 int32_t CIffFileBase::OpenFileObjectFor(const char* path) {
     std::unique_ptr<CFileObject> file;
@@ -269,7 +271,9 @@ int32_t CIffFileBase::Reserved22(CChunk*, uint16_t& out) {
     return SetError(kResErrUnsupported);
 }
 
-int32_t CIffFileBase::Reserved27(CChunk*) { return SetError(kResErrUnsupported); }
+int32_t CIffFileBase::Reserved27(CChunk*) {
+    return SetError(kResErrUnsupported);
+}
 
 int32_t CIffFileBase::MakeLabelUnique(uint32_t type, CBoundedString& label) {
     if (!IsOpen()) return SetError(kResErrNotOpen);
@@ -302,7 +306,8 @@ int16_t CIffFileBase::NextFreeId(uint32_t type) {
     iff::TypeNode* node = List().FindType(type);
     int32_t highest = 128;
     if (node)
-        for (auto& e : node->entries) highest = std::max<int32_t>(highest, e->id);
+        for (auto& e : node->entries)
+            highest = std::max<int32_t>(highest, e->id);
     if (highest < 32767) return int16_t(highest + 1);
     // The top id is taken: hand out the lowest free one above 128 instead of wrapping around.
     std::vector<bool> used(32768, false);
@@ -363,10 +368,12 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     if (!IsOpen()) return SetError(kResErrNotOpen);
     if (!m_writable) return SetError(kResErrNotWritable);
     if (!chunk) return SetError(kResErrUnknownChunk);
-    IndexEntry* existing = FindById(type, id, m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant);
+    IndexEntry* existing =
+        FindById(type, id, m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant);
     // A handle stands for one chunk only: taking it away from another chunk keeps that chunk
     // on disk as it was.
-    if (IndexEntry* holder = FindByHandle(chunk); holder && holder != existing) DetachHandle(*holder);
+    if (IndexEntry* holder = FindByHandle(chunk); holder && holder != existing)
+        DetachHandle(*holder);
     if (existing) {
         if (existing->handle == chunk) DetachHandle(*existing);
         if (existing->offset >= 0) {

@@ -47,7 +47,8 @@ struct ChunkIndex {
     template <class F> void ForEach(F&& f) {
         for (int32_t t = 1; t <= TypeCount(); ++t) {
             TypeNode& node = *TypeAt(t);
-            for (int32_t i = 1; i <= int32_t(node.entries.size()); ++i) f(*EntryAt(node, i));
+            for (int32_t i = 1; i <= int32_t(node.entries.size()); ++i)
+                f(*EntryAt(node, i));
         }
     }
     void Clear() { types.clear(); }

@@ -14,9 +14,13 @@ CIffFileV1::~CIffFileV1() {
     if (IsOpen()) Close();
 }
 
-int32_t CIffFileV1::Create(const char* path) { return CreateWithHeader(path, iff::kHeaderV1); }
+int32_t CIffFileV1::Create(const char* path) {
+    return CreateWithHeader(path, iff::kHeaderV1);
+}
 
-int32_t CIffFileV1::Delete(const char* path) { return DeleteFileAt(path); }
+int32_t CIffFileV1::Delete(const char* path) {
+    return DeleteFileAt(path);
+}
 
 int32_t CIffFileV1::Open(const char* path) {
     if (IsOpen()) return kResErrAlreadyOpen;
@@ -63,8 +67,12 @@ int32_t CIffFileV1::Open(const char* path) {
     return kResOk;
 }
 
-int32_t CIffFileV1::Suspend() { return kResErrCannotOpen; }
-int32_t CIffFileV1::Resume() { return kResErrCannotOpen; }
+int32_t CIffFileV1::Suspend() {
+    return kResErrCannotOpen;
+}
+int32_t CIffFileV1::Resume() {
+    return kResErrCannotOpen;
+}
 
 int32_t CIffFileV1::Close() {
     if (!IsOpen()) return SetError(kResErrNotOpen);
@@ -99,7 +107,9 @@ int32_t CIffFileV1::Flush() {
     return SetError(first);
 }
 
-int32_t CIffFileV1::CompactFile() { return CompactChunks(false); }
+int32_t CIffFileV1::CompactFile() {
+    return CompactChunks(false);
+}
 
 int32_t CIffFileV1::Compact() {
     if (!IsOpen()) return SetError(kResErrNotOpen);
@@ -155,13 +165,15 @@ int32_t CIffFileV1::AddChunk(CChunk* chunk, uint32_t type, int16_t id, const CBo
                      m_internalMode ? iff::kFlagInternal : 0);
 }
 
-int32_t CIffFileV1::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
-                                    const CBoundedString&, int32_t, bool native) {
+int32_t CIffFileV1::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString&,
+                                    int32_t, bool native) {
     CFixedString<2> none;
     return AddChunk(chunk, type, id, none, native);
 }
 
-int32_t CIffFileV1::DeleteChunk(CChunk* chunk) { return CIffFileBase::DeleteChunk(chunk); }
+int32_t CIffFileV1::DeleteChunk(CChunk* chunk) {
+    return CIffFileBase::DeleteChunk(chunk);
+}
 
 int32_t CIffFileV1::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
                                   int32_t variant) {

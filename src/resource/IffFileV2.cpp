@@ -22,7 +22,8 @@ void MakeHeader(uint8_t* out, int32_t mapOffset) {
 
 void CopyLabel(char* dst, const char* src) {
     std::memset(dst, 0, 64);
-    for (int i = 0; i < iff::kMaxLabelChars && src && src[i]; ++i) dst[i] = src[i];
+    for (int i = 0; i < iff::kMaxLabelChars && src && src[i]; ++i)
+        dst[i] = src[i];
 }
 
 bool EqualNoCase(const char* a, const char* b) {
@@ -38,7 +39,8 @@ bool EqualNoCase(const char* a, const char* b) {
 void RemoveMapEntries(iff::ChunkIndex& index) {
     for (auto it = index.types.begin(); it != index.types.end(); ++it) {
         if (it->type != iff::kTypeMap) continue;
-        for (auto& e : it->entries) CChunk::Free(e->handle);
+        for (auto& e : it->entries)
+            CChunk::Free(e->handle);
         index.types.erase(it);
         return;
     }
@@ -58,7 +60,9 @@ int32_t CIffFileV2::Create(const char* path) {
     return CreateWithHeader(path, header);
 }
 
-int32_t CIffFileV2::Delete(const char* path) { return DeleteFileAt(path); }
+int32_t CIffFileV2::Delete(const char* path) {
+    return DeleteFileAt(path);
+}
 
 int32_t CIffFileV2::Open(const char* path) {
     if (IsOpen()) return kResErrAlreadyOpen;
@@ -102,7 +106,8 @@ int32_t CIffFileV2::Open(const char* path) {
 
 bool CIffFileV2::LoadMap(int32_t offset) {
     iff::ChunkHeader h;
-    if (!m_store.ReadChunkHeader(offset, h) || (h.flags & iff::kFlagFree) || h.type != iff::kTypeMap)
+    if (!m_store.ReadChunkHeader(offset, h) || (h.flags & iff::kFlagFree) ||
+        h.type != iff::kTypeMap)
         return false;
     // The size is bounded by the file length, so this allocation is never larger than the file.
     std::vector<uint8_t> body(size_t(h.size - iff::kChunkHeaderV2));
@@ -188,7 +193,8 @@ void CIffFileV2::VerifyMapIndex() {
             }
         }
     m_index.types = std::move(scanned.types);
-    for (auto& e : keep) m_index.Add(std::move(e));
+    for (auto& e : keep)
+        m_index.Add(std::move(e));
     m_handles.clear();
     m_index.ForEach([&](IndexEntry& e) {
         if (e.handle) m_handles[e.handle] = &e;
@@ -391,8 +397,7 @@ int32_t CIffFileV2::Release(CChunk* chunk) {
     return CIffFileBase::Release(chunk);
 }
 
-int32_t CIffFileV2::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
-                                  int32_t) {
+int32_t CIffFileV2::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label, int32_t) {
     if (!IsOpen()) return SetError(kResErrNotOpen);
     if (!m_writable) return SetError(kResErrNotWritable);
     PrepareForChange();
@@ -413,7 +418,9 @@ int32_t CIffFileV2::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedStrin
     return SetError(RewriteHeader(*e));
 }
 
-std::string CIffFileV2::EntryLabel(const IndexEntry& e) { return e.label; }
+std::string CIffFileV2::EntryLabel(const IndexEntry& e) {
+    return e.label;
+}
 
 int32_t CIffFileV2::AssignLabel(IndexEntry& e, const char* label) {
     CopyLabel(e.label, label);

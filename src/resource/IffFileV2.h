@@ -64,9 +64,9 @@ private:
 
     std::string m_path;
     int32_t m_version = 0;
-    int32_t m_headerMapOffset = 0;  // as the header holds it now
+    int32_t m_headerMapOffset = 0; // as the header holds it now
     int32_t m_openedMapOffset = 0;
-    int32_t m_mapChunk = -1;        // the map chunk to free when the map goes stale
+    int32_t m_mapChunk = -1; // the map chunk to free when the map goes stale
     bool m_modified = false;
     bool m_indexedFromMap = false;
     bool m_unverified = false;

@@ -14,7 +14,7 @@ namespace iff {
 constexpr int32_t kFileHeaderSize = 64;
 constexpr int32_t kChunkHeaderV1 = 16;
 constexpr int32_t kChunkHeaderV2 = 76;
-constexpr int32_t kLabelField = 64;   // 2.x inline label field, NUL included
+constexpr int32_t kLabelField = 64; // 2.x inline label field, NUL included
 constexpr int32_t kMaxLabelChars = 63;
 constexpr int32_t kMaxBodySize = 0x40000000;
 
@@ -48,7 +48,9 @@ constexpr int32_t kTransferBuffer = 51200;
 inline uint32_t GetBE32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
-inline uint16_t GetBE16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
+inline uint16_t GetBE16(const uint8_t* p) {
+    return uint16_t((p[0] << 8) | p[1]);
+}
 inline void PutBE32(uint8_t* p, uint32_t v) {
     p[0] = uint8_t(v >> 24);
     p[1] = uint8_t(v >> 16);

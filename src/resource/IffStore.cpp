@@ -20,7 +20,9 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     headerReads = 0;
 }
 
-std::unique_ptr<CFileObject> CIffStore::Detach() { return std::move(m_file); }
+std::unique_ptr<CFileObject> CIffStore::Detach() {
+    return std::move(m_file);
+}
 
 int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
     if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
@@ -73,7 +75,8 @@ int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {
     if (m_headerSize == kChunkHeaderV1) {
         PutBE32(b + 12, uint32_t(h.nameKey));
     } else {
-        for (int n = 0; n < kMaxLabelChars && h.label[n] != 0; ++n) b[12 + n] = uint8_t(h.label[n]);
+        for (int n = 0; n < kMaxLabelChars && h.label[n] != 0; ++n)
+            b[12 + n] = uint8_t(h.label[n]);
     }
     return WriteAt(pos, b, m_headerSize);
 }

@@ -53,7 +53,7 @@ public:
 
     int32_t freeSpace = 0;
     int64_t headerReads = 0; // chunk headers read since attaching
-    int32_t lastAlloc = -1; // where the previous allocation search stopped (<= 0: none)
+    int32_t lastAlloc = -1;  // where the previous allocation search stopped (<= 0: none)
 
 private:
     int32_t WriteFreeHeader(int32_t pos, int32_t size);

@@ -40,7 +40,8 @@ void CNameMap::Set(int32_t key, const char* label) {
 
 int32_t CNameMap::NextKey() const {
     int32_t largest = 0;
-    for (const Entry& e : m_entries) largest = std::max(largest, e.key);
+    for (const Entry& e : m_entries)
+        largest = std::max(largest, e.key);
     return largest == INT32_MAX ? -1 : largest + 1;
 }
 
@@ -92,4 +93,6 @@ void CNameMap::Serialize(CFieldStream& stream, int32_t) {
     }
 }
 
-uint32_t CNameMap::KindTag() const { return iff::kTypeName; }
+uint32_t CNameMap::KindTag() const {
+    return iff::kTypeName;
+}

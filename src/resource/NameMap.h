@@ -19,7 +19,8 @@ public:
     // (largest key, or 0) + 1; -1 when no key is left.
     int32_t NextKey() const;
     const Entry* Find(int32_t key) const;
-    // Index of the first entry after 'after' whose label equals text ignoring ASCII case; -1 if none.
+    // Index of the first entry after 'after' whose label equals text ignoring ASCII case; -1 if
+    // none.
     int32_t FindLabel(const char* text, int32_t after = -1) const;
     // Reads the legacy layout (key little-endian, length byte, text) up to the end of the body.
     void ReadLegacy(const uint8_t* body, int32_t size);

@@ -20,9 +20,13 @@ CChunk* CChunk::Create(int32_t size) {
     return chunk;
 }
 
-void CChunk::Free(CChunk* chunk) { delete chunk; }
+void CChunk::Free(CChunk* chunk) {
+    delete chunk;
+}
 
-CChunk::~CChunk() { delete[] m_body; }
+CChunk::~CChunk() {
+    delete[] m_body;
+}
 
 bool CChunk::Resize(int32_t n) {
     if (n < 0) n = 0;
@@ -40,8 +44,12 @@ namespace {
 StringTableReader g_stringTableReader = nullptr;
 }
 
-void SetStringTableReader(StringTableReader reader) { g_stringTableReader = reader; }
-StringTableReader GetStringTableReader() { return g_stringTableReader; }
+void SetStringTableReader(StringTableReader reader) {
+    g_stringTableReader = reader;
+}
+StringTableReader GetStringTableReader() {
+    return g_stringTableReader;
+}
 
 CResourceFile::~CResourceFile() = default;
 

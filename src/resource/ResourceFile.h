@@ -9,20 +9,20 @@ class CBoundedString;
 // Status codes: 0 is success; every failure is negative.
 enum : int32_t {
     kResOk = 0,
-    kResErrObject = -1,          // a stored object could not be made, or a body is impossible
-    kResErrCannotDelete = -39,   // the file to delete could not be deleted
-    kResErrNoSuchFile = -40,     // the file to delete does not exist
-    kResErrCannotCreate = -42,   // the file could not be created
-    kResErrFileExists = -43,     // the file to create already exists
-    kResErrNotWritable = -45,    // the file is not writable
-    kResErrShortWrite = -46,     // a write wrote fewer bytes than asked
-    kResErrAlreadyOpen = -47,    // the object already has a file open
-    kResErrShortRead = -48,      // a read returned fewer bytes than asked, or a seek failed
-    kResErrNotOpen = -49,        // no file is open
-    kResErrCannotOpen = -50,     // open, set length or flush failed; or operation unsupported by kind
-    kResErrNoVariants = -91,     // variants are not supported by this kind
-    kResErrNoMemberTakes = -92,  // no member of a resource set takes this type
-    kResErrBadHeader = -93,      // the file header is not one this kind reads
+    kResErrObject = -1,        // a stored object could not be made, or a body is impossible
+    kResErrCannotDelete = -39, // the file to delete could not be deleted
+    kResErrNoSuchFile = -40,   // the file to delete does not exist
+    kResErrCannotCreate = -42, // the file could not be created
+    kResErrFileExists = -43,   // the file to create already exists
+    kResErrNotWritable = -45,  // the file is not writable
+    kResErrShortWrite = -46,   // a write wrote fewer bytes than asked
+    kResErrAlreadyOpen = -47,  // the object already has a file open
+    kResErrShortRead = -48,    // a read returned fewer bytes than asked, or a seek failed
+    kResErrNotOpen = -49,      // no file is open
+    kResErrCannotOpen = -50,   // open, set length or flush failed; or operation unsupported by kind
+    kResErrNoVariants = -91,   // variants are not supported by this kind
+    kResErrNoMemberTakes = -92, // no member of a resource set takes this type
+    kResErrBadHeader = -93,     // the file header is not one this kind reads
     kResErrNoWritableMember = -94,
     kResErrUnsupported = -95,    // the operation is not supported
     kResErrNoNameKey = -96,      // no name key could be assigned
@@ -37,7 +37,8 @@ enum : int32_t {
 // handle keeps its type, id, flags and label, identifying the chunk by the handle's address.
 class CChunk {
 public:
-    // A new handle of size bytes (size < 0 counts as 0), every byte 0xA3; nullptr when memory runs out.
+    // A new handle of size bytes (size < 0 counts as 0), every byte 0xA3; nullptr when memory runs
+    // out.
     static CChunk* Create(int32_t size);
     // Releases buffer and handle; nullptr is ignored.
     static void Free(CChunk* chunk);
@@ -46,7 +47,8 @@ public:
     const uint8_t* Body() const { return m_body; }
     int32_t Size() const { return m_size; }
     static int32_t SizeOf(const CChunk* chunk) { return chunk ? chunk->m_size : 0; }
-    // New buffer of n bytes keeping min(old, n) bytes; on failure keeps the old buffer, returns false.
+    // New buffer of n bytes keeping min(old, n) bytes; on failure keeps the old buffer, returns
+    // false.
     bool Resize(int32_t n);
 
     CChunk(const CChunk&) = delete;
@@ -113,7 +115,8 @@ public:
     virtual CChunk* GetChunk(uint32_t type, int16_t id, ByteOrderRoutine routine = nullptr) = 0;
     virtual CChunk* GetChunkByLabel(uint32_t type, const CBoundedString& label,
                                     ByteOrderRoutine routine = nullptr) = 0;
-    virtual CChunk* GetChunkAt(uint32_t type, int32_t index, ByteOrderRoutine routine = nullptr) = 0;
+    virtual CChunk* GetChunkAt(uint32_t type, int32_t index,
+                               ByteOrderRoutine routine = nullptr) = 0;
     virtual CChunk* GetChunkVariant(uint32_t type, int16_t id, int32_t variant,
                                     ByteOrderRoutine routine = nullptr) = 0;
     // 19-23: questions about an attached handle; all set LastError.

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <unordered_set>
 
-uint32_t CResourceMap::KindTag() const { return iff::kTypeMap; }
+uint32_t CResourceMap::KindTag() const {
+    return iff::kTypeMap;
+}
 
 void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
     if (stream.GetMode() != CFieldStream::Mode::Read) {
@@ -68,7 +70,8 @@ bool ReadResourceMapBody(const uint8_t* body, int32_t size, int32_t fileLength,
     bool ok = true;
     index.ForEach([&](iff::IndexEntry& e) {
         if (e.type == iff::kTypeMap && e.id == 0) ok = false;
-        if (e.offset < iff::kFileHeaderSize || e.offset > fileLength - iff::kChunkHeaderV2) ok = false;
+        if (e.offset < iff::kFileHeaderSize || e.offset > fileLength - iff::kChunkHeaderV2)
+            ok = false;
         if (!offsets.insert(e.offset).second) ok = false;
         if (e.diskFlags & iff::kFlagFree) ok = false;
     });

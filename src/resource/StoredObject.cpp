@@ -8,7 +8,8 @@
 namespace {
 
 bool FillStored(uint8_t* body, int32_t streamSize, CStoredObject& object) {
-    for (int i = 0; i < 4; ++i) body[i] = 0;
+    for (int i = 0; i < 4; ++i)
+        body[i] = 0;
     iff::PutLE32(body + 4, 0);
     iff::PutLE32(body + 8, object.KindTag());
     CFieldStream out(body + iff::kStoredPrefix, streamSize, CFieldStream::Mode::Write, false);
@@ -78,8 +79,8 @@ int32_t ReadStoredBody(const uint8_t* body, int32_t size, CStoredObject& object)
     const bool swap = body[0] != 0;
     const uint32_t raw = iff::GetLE32(body + 4);
     const int32_t version = int32_t(raw);
-    CFieldStream in(static_cast<const void*>(body + iff::kStoredPrefix),
-                    size - iff::kStoredPrefix, swap);
+    CFieldStream in(static_cast<const void*>(body + iff::kStoredPrefix), size - iff::kStoredPrefix,
+                    swap);
     object.Serialize(in, version);
     in.Finish();
     return in.IsShort() ? kResErrObject : kResOk;

@@ -43,26 +43,43 @@ constexpr ui::ControlTemplate kControls[] = {
     {ui::kIdStatic, ControlKind::Label, "Flags:", 14, 89, 20, 8, kBase},
     {ui::kIdStatic, ControlKind::Label, "Motives:", 14, 157, 28, 8, kBase},
     {kIdPreviewGroup, ControlKind::GroupBox, "Preview:", 221, 131, 196, 133, kBase | kBsGroupBox},
-    {kIdPreviewFrame, ControlKind::StaticFrame, "", 227, 145, 180, 112, kBase | kSsSimple | kSsNotify},
+    {kIdPreviewFrame, ControlKind::StaticFrame, "", 227, 145, 180, 112,
+     kBase | kSsSimple | kSsNotify},
     {ui::kIdStatic, ControlKind::Label, "Language:", 14, 20, 35, 8, kBase},
     {kIdLanguage, ControlKind::DropDownList, "", 60, 18, 147, 87, kCombo},
     {kIdPersonality, ControlKind::ListBox, "", 130, 198, 77, 59, kList},
 };
 
-constexpr std::array<const char*, 20> kLanguages{
-    "US English", "UK English", "French",     "German",   "Italian",
-    "Spanish",    "Dutch",      "Danish",     "Swedish",  "Norwegian",
-    "Finnish",    "Hebrew",     "Russian",    "Portuguese", "Japanese",
-    "Polish",     "Simplified Chinese", "Traditional Chinese", "Thai", "Korean"};
+constexpr std::array<const char*, 20> kLanguages{"US English",
+                                                 "UK English",
+                                                 "French",
+                                                 "German",
+                                                 "Italian",
+                                                 "Spanish",
+                                                 "Dutch",
+                                                 "Danish",
+                                                 "Swedish",
+                                                 "Norwegian",
+                                                 "Finnish",
+                                                 "Hebrew",
+                                                 "Russian",
+                                                 "Portuguese",
+                                                 "Japanese",
+                                                 "Polish",
+                                                 "Simplified Chinese",
+                                                 "Traditional Chinese",
+                                                 "Thai",
+                                                 "Korean"};
 
 constexpr std::array<ui::ControlInitData, 1> kInit{{{kIdLanguage, kLanguages}}};
 
 // Pop-up, visible, caption, system menu, modal frame, font in the template; on the task bar.
-constexpr std::uint32_t kDialogStyle = 0x80000000 | kVisible | 0x00C00000 | 0x00080000 | 0x80 | 0x40;
+constexpr std::uint32_t kDialogStyle =
+    0x80000000 | kVisible | 0x00C00000 | 0x00080000 | 0x80 | 0x40;
 constexpr std::uint32_t kDialogExStyle = 0x00040000;
 
-const ui::DialogTemplate kTemplate{kDialogEditor, "Tavimet", "MS Sans Serif", 8, 424, 271,
-                                   kDialogStyle, kDialogExStyle, kControls, kInit};
+const ui::DialogTemplate kTemplate{kDialogEditor, "Tavimet",    "MS Sans Serif", 8,         424,
+                                   271,           kDialogStyle, kDialogExStyle,  kControls, kInit};
 
 // Our own icon: a tile with three menu lines.
 constexpr std::array<const char*, 38> kIconXpm{
@@ -110,11 +127,17 @@ const ui::IconData kIcon{32, 32, kIconXpm};
 
 } // namespace
 
-const ui::DialogTemplate& EditorDialogTemplate() { return kTemplate; }
+const ui::DialogTemplate& EditorDialogTemplate() {
+    return kTemplate;
+}
 
-std::span<const char* const> LanguageNames() { return kLanguages; }
+std::span<const char* const> LanguageNames() {
+    return kLanguages;
+}
 
-const ui::IconData& ProgramIcon() { return kIcon; }
+const ui::IconData& ProgramIcon() {
+    return kIcon;
+}
 
 const char* LoadProgramString(int id) {
     switch (id) {

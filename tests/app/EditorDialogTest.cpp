@@ -56,8 +56,8 @@ protected:
     void Open(std::optional<std::string> path = std::nullopt) {
         m_editor = std::make_unique<CEditorDialog>();
         m_editor->SetObjectFilePath(path ? *path : SamplePath());
-        m_dlg = std::make_unique<ui::CMemoryDialog>(EditorDialogTemplate(), *m_editor,
-                                                    &ProgramIcon());
+        m_dlg =
+            std::make_unique<ui::CMemoryDialog>(EditorDialogTemplate(), *m_editor, &ProgramIcon());
         m_dlg->Create();
     }
     void Close() {
@@ -336,11 +336,13 @@ TEST_F(EditorDialogTest, MissingBehaviourFileLeavesNamesEmpty) {
     EXPECT_EQ(Row(5), "_#5 : 0 .. 5");
     EXPECT_EQ(Row(3), "_#3 : ");
     for (int i = 0; i < CEditorDialog::kShownMotives; ++i)
-        EXPECT_EQ(C(kIdMotives).GetItemText(i).rfind(
-                      "_#" + std::to_string(CEditorDialog::kShownMotiveNumbers[std::size_t(i)]) +
-                          " : ",
-                      0),
-                  0u);
+        EXPECT_EQ(
+            C(kIdMotives)
+                .GetItemText(i)
+                .rfind("_#" + std::to_string(CEditorDialog::kShownMotiveNumbers[std::size_t(i)]) +
+                           " : ",
+                       0),
+            0u);
 }
 
 TEST_F(EditorDialogTest, FilesThatAreNoObjectFilesEndTheDialog) {

@@ -68,8 +68,8 @@ TEST(EditorEndToEnd, EditMaxApplyOkAndReadBack) {
     fs::remove_all(work);
     fs::create_directories(work);
     const std::string cli = TAVIMET_CLI_EXE;
-    ASSERT_EQ(std::system(("\"" + cli + "\" demo \"" + (work / "demo").string() + "\" >/dev/null")
-                              .c_str()),
+    ASSERT_EQ(std::system(
+                  ("\"" + cli + "\" demo \"" + (work / "demo").string() + "\" >/dev/null").c_str()),
               0);
     fs::path shot = work / "screenshot.png";
     fs::path script = work / "drive.sh";

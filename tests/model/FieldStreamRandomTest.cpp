@@ -72,7 +72,8 @@ std::vector<Field> RandomRecord(std::mt19937& rng) {
 }
 
 // Runs the record through a stream; in read mode returns what was read.
-std::vector<Field> RunRecord(CFieldStream& s, const std::vector<Field>& record, MemoryTableStore& store) {
+std::vector<Field> RunRecord(CFieldStream& s, const std::vector<Field>& record,
+                             MemoryTableStore& store) {
     std::vector<Field> out;
     for (const Field& f : record) {
         Field r = f;

@@ -24,14 +24,12 @@ TEST(Registry, KeysAndValuesMatchIgnoringCase) {
     std::ofstream(file) << "; comment\n[HKEY_LOCAL_MACHINE\\Software\\Other]\nInstallPath=/wrong\n"
                         << "[hkey_local_machine\\SOFTWARE\\orvan\\dwelmoor]\r\n"
                         << "  installpath =  /games/here  \r\n";
-    auto v = platform::ReadRegistryValue(file.string(),
-                                         "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor",
-                                         "InstallPath");
+    auto v = platform::ReadRegistryValue(
+        file.string(), "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor", "InstallPath");
     ASSERT_TRUE(v);
     EXPECT_EQ(*v, "/games/here");
-    EXPECT_FALSE(platform::ReadRegistryValue(file.string(),
-                                             "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor",
-                                             "Missing"));
+    EXPECT_FALSE(platform::ReadRegistryValue(
+        file.string(), "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor", "Missing"));
     EXPECT_FALSE(platform::ReadRegistryValue((dir / "none.ini").string(), "K", "V"));
     std::filesystem::remove_all(dir);
 }

@@ -173,7 +173,8 @@ TYPED_TEST(IffKindTest, ByteOrderRoutineRunsOnceOnNonNativeBodies) {
     calls = 0;
     ByteOrderRoutine swap = [](uint8_t* body, int32_t size) {
         ++calls;
-        for (int32_t i = 0; i + 1 < size; i += 2) std::swap(body[i], body[i + 1]);
+        for (int32_t i = 0; i + 1 < size; i += 2)
+            std::swap(body[i], body[i + 1]);
     };
     {
         TypeParam f;
@@ -402,8 +403,8 @@ TEST(IffFileV2Test, ReopenFromTheMapReadsOnlyTheMapHeader) {
     ASSERT_EQ(f.Open(p.c_str()), 0);
     for (int16_t id = 1; id <= 50; ++id) {
         CChunk* c = MakeBody(Pattern(size_t(id) * 3, uint32_t(id)));
-        ASSERT_EQ(f.AddChunk(c, id % 2 ? kTTAB : kSTR, id, Label(("n" + std::to_string(id)).c_str()),
-                             true),
+        ASSERT_EQ(f.AddChunk(c, id % 2 ? kTTAB : kSTR, id,
+                             Label(("n" + std::to_string(id)).c_str()), true),
                   0);
         ASSERT_EQ(f.ReleaseChunk(c), 0);
     }

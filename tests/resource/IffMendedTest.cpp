@@ -186,11 +186,11 @@ TEST(IffMendedTest, MapsWithImpossibleCountsOrOffsetsAreIgnored) {
         size_t at;
         uint32_t value;
     };
-    for (Patch patch : {Patch{typeCount, 0x7FFFFFFF}, Patch{entryCount, 0x7FFFFFFF},
-                        Patch{m.firstEntryOffset, 0x7FFFFF00}, Patch{m.firstEntryOffset, 3},
-                        Patch{m.firstEntryOffset, uint32_t(m.strOffset)},
-                        Patch{size_t(m.mapOffset) + 4, 0x7FFFFFF0}, Patch{60, 0x7FFFFFF0},
-                        Patch{60, 65}}) {
+    for (Patch patch :
+         {Patch{typeCount, 0x7FFFFFFF}, Patch{entryCount, 0x7FFFFFFF},
+          Patch{m.firstEntryOffset, 0x7FFFFF00}, Patch{m.firstEntryOffset, 3},
+          Patch{m.firstEntryOffset, uint32_t(m.strOffset)},
+          Patch{size_t(m.mapOffset) + 4, 0x7FFFFFF0}, Patch{60, 0x7FFFFFF0}, Patch{60, 65}}) {
         SCOPED_TRACE(patch.at);
         auto bytes = m.bytes;
         if (patch.at == 60 || patch.at == size_t(m.mapOffset) + 4)

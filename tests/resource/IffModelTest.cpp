@@ -71,7 +71,8 @@ private:
         if (kind == 0) return "";
         const int n = kind == 3 ? 60 + Pick(10) : 1 + Pick(12);
         std::string s;
-        for (int i = 0; i < n; ++i) s += "abcdefXYZ0123_ "[Pick(15)];
+        for (int i = 0; i < n; ++i)
+            s += "abcdefXYZ0123_ "[Pick(15)];
         return s;
     }
     static std::string Cut(const std::string& s) { return s.substr(0, 63); }
@@ -103,8 +104,8 @@ private:
         if (kV1)
             ASSERT_EQ(m_file.AddChunk(c, key.type, key.id, Label(label.c_str()), true), 0);
         else
-            ASSERT_EQ(m_file.AddChunkVariant(c, key.type, key.id, Label(label.c_str()),
-                                             key.variant, true),
+            ASSERT_EQ(m_file.AddChunkVariant(c, key.type, key.id, Label(label.c_str()), key.variant,
+                                             true),
                       0);
         const int how = Pick(10);
         if (how < 4) {
@@ -182,7 +183,8 @@ private:
 
     void Verify() {
         int32_t total = 0;
-        for (int32_t t = 1; t <= m_file.CountTypes(); ++t) total += m_file.CountChunks(m_file.GetTypeAt(t));
+        for (int32_t t = 1; t <= m_file.CountTypes(); ++t)
+            total += m_file.CountChunks(m_file.GetTypeAt(t));
         EXPECT_EQ(total, int32_t(m_model.size()));
         for (const auto& [key, v] : m_model) {
             CChunk* c = Fetch(key);

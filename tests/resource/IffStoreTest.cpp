@@ -137,7 +137,8 @@ TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
         const int32_t p = Put(i % 3 == 0 ? 60000 : 300 + i, uint8_t(i));
         (i % 2 ? freed : used).push_back(p);
     }
-    for (int32_t p : freed) ASSERT_EQ(store.FreeChunk(p), 0);
+    for (int32_t p : freed)
+        ASSERT_EQ(store.FreeChunk(p), 0);
     int moves = 0;
     ASSERT_EQ(store.Compact(false,
                             [&](int32_t, int32_t) {

@@ -19,8 +19,8 @@ TEST(EditorResources, TemplateHoldsEveryControlInTabOrder) {
             EXPECT_TRUE(ids.insert(c.id).second) << c.id;
         }
     }
-    EXPECT_EQ(ids, (std::set<int>{1, 2, 1000, 1001, 1010, 1011, 1012, 1014, 1015, 1016, 1017,
-                                  1018, 1019, 1020, 1021, 1022, 1023}));
+    EXPECT_EQ(ids, (std::set<int>{1, 2, 1000, 1001, 1010, 1011, 1012, 1014, 1015, 1016, 1017, 1018,
+                                  1019, 1020, 1021, 1022, 1023}));
     // OK first, the personality list last; Apply sits between the motive controls and the labels.
     EXPECT_EQ(t.controls.front().id, 1);
     EXPECT_EQ(t.controls.front().kind, ui::ControlKind::DefPushButton);
@@ -47,7 +47,8 @@ TEST(EditorResources, LanguagesIconAndStrings) {
     const ui::IconData& icon = res::ProgramIcon();
     EXPECT_EQ(icon.width, 32);
     ASSERT_EQ(icon.xpm.size(), 6u + 32u); // header, five colours, 32 rows
-    for (std::size_t i = 6; i < icon.xpm.size(); ++i) EXPECT_EQ(std::string(icon.xpm[i]).size(), 32u);
+    for (std::size_t i = 6; i < icon.xpm.size(); ++i)
+        EXPECT_EQ(std::string(icon.xpm[i]).size(), 32u);
     EXPECT_STREQ(res::LoadProgramString(103), "Windows sockets initialization failed.");
     EXPECT_EQ(res::LoadProgramString(1), nullptr);
 }

@@ -38,7 +38,8 @@ int32_t AddBody(CResourceFile& file, uint32_t type, int16_t id, const char* labe
                 const std::vector<uint8_t>& body) {
     CChunk* chunk = CChunk::Create(static_cast<int32_t>(body.size()));
     if (!chunk) return kResErrNoMemory;
-    for (std::size_t i = 0; i < body.size(); ++i) chunk->Body()[i] = body[i];
+    for (std::size_t i = 0; i < body.size(); ++i)
+        chunk->Body()[i] = body[i];
     CFixedString<64> l(label);
     int32_t st = file.AddChunk(chunk, type, id, l, true);
     if (st != 0) {
@@ -71,7 +72,9 @@ std::vector<uint8_t> ObjdBody(const ObjectSpec& o) {
 }
 
 // A routine's body is never read by the editor; only its label names entries.
-std::vector<uint8_t> BhavBody() { return {0x05, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}; }
+std::vector<uint8_t> BhavBody() {
+    return {0x05, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+}
 
 struct MotiveSpec {
     int32_t motive;
@@ -95,23 +98,79 @@ struct EntrySpec {
 
 const std::vector<EntrySpec>& SofaEntries() {
     static const std::vector<EntrySpec> entries{
-        {"Sit Down", "S'asseoir", "Hinsetzen", 4096, 0x001 | 0x008 | 0x100, 3, 0.0f, 50, 16,
+        {"Sit Down",
+         "S'asseoir",
+         "Hinsetzen",
+         4096,
+         0x001 | 0x008 | 0x100,
+         3,
+         0.0f,
+         50,
+         16,
          {{6, 10, 40, 0}, {5, 0, 5, 0}}},
-        {"Take a Nap", "Faire la sieste", "Nickerchen", 4097, 0x008, 2, 0.0f, 30, 16,
+        {"Take a Nap",
+         "Faire la sieste",
+         "Nickerchen",
+         4097,
+         0x008,
+         2,
+         0.0f,
+         30,
+         16,
          {{5, 20, 50, 1}, {7, -10, 5, 0}}},
         {"", "", "", 4098, 0x010 | 0x008, 4, 0.0f, 70, 16, {{13, 5, 20, 2}, {9, -20, 50, 2}}},
-        {"Chat", "Bavarder", "Plaudern", 4099, 0x001 | 0x040, 1, 0.0f, -5, 16,
+        {"Chat",
+         "Bavarder",
+         "Plaudern",
+         4099,
+         0x001 | 0x040,
+         1,
+         0.0f,
+         -5,
+         16,
          {{14, 15, 15, 3}, {8, 0, 12, 0}}},
-        {"Plump the Cushions", "Tapoter les coussins", "Kissen aufschütteln", 4100, 0x100, 0,
-         0.035f, 100, 16, {{15, 5, -5, 0}, {3, 8, 8, 4}}},
+        {"Plump the Cushions",
+         "Tapoter les coussins",
+         "Kissen aufschütteln",
+         4100,
+         0x100,
+         0,
+         0.035f,
+         100,
+         16,
+         {{15, 5, -5, 0}, {3, 8, 8, 4}}},
         {"", "", "", 4101, 0x008 | 0x080, 3, 0.0f, 40, 16, {{6, 2, 3, 0}}},
-        {"Read a Book", "Lire un livre", "Ein Buch lesen", 4102, 0x001 | 0x008 | 0x010, 0, 0.25f,
-         25, 8, {{5, 0, 30, 5}, {7, 10, 10, 0}}},
+        {"Read a Book",
+         "Lire un livre",
+         "Ein Buch lesen",
+         4102,
+         0x001 | 0x008 | 0x010,
+         0,
+         0.25f,
+         25,
+         8,
+         {{5, 0, 30, 5}, {7, 10, 10, 0}}},
         {"", "", "", 4200, 0x040, 2, 0.0f, 10, 16, {{7, -30, 60, 6}}},
-        {"Watch the Stars", "Regarder les étoiles", "Sterne beobachten", 4103, 0x100 | 0x008,
-         3, 0.0f, 60, 16, {{9, 12, 24, 1}, {14, -5, 25, 0}, {5, 3, 7, 0}}},
-        {"Fix the Springs", "Réparer les ressorts", "Federn reparieren", 4104, 0x001, 4, 0.0f,
-         15, 16, {{13, 10, 35, 3}, {8, 4, -4, 0}}},
+        {"Watch the Stars",
+         "Regarder les étoiles",
+         "Sterne beobachten",
+         4103,
+         0x100 | 0x008,
+         3,
+         0.0f,
+         60,
+         16,
+         {{9, 12, 24, 1}, {14, -5, 25, 0}, {5, 3, 7, 0}}},
+        {"Fix the Springs",
+         "Réparer les ressorts",
+         "Federn reparieren",
+         4104,
+         0x001,
+         4,
+         0.0f,
+         15,
+         16,
+         {{13, 10, 35, 3}, {8, 4, -4, 0}}},
     };
     return entries;
 }
@@ -230,8 +289,8 @@ int32_t WriteObjectFile(const std::string& path, std::string& error) {
     for (const auto& o : objects) {
         st = AddBody(file, kTypeOBJD, o.id, o.label, ObjdBody(o));
         if (st != 0) {
-            error = "cannot write OBJD " + std::to_string(o.id) + " (status " +
-                    std::to_string(st) + ")";
+            error = "cannot write OBJD " + std::to_string(o.id) + " (status " + std::to_string(st) +
+                    ")";
             return Finish(file, path, st, error);
         }
     }
@@ -250,8 +309,8 @@ int32_t WriteObjectFile(const std::string& path, std::string& error) {
     for (const auto& [id, label] : routines) {
         st = AddBody(file, kTypeBHAV, id, label, BhavBody());
         if (st != 0) {
-            error = "cannot write BHAV " + std::to_string(id) + " (status " +
-                    std::to_string(st) + ")";
+            error =
+                "cannot write BHAV " + std::to_string(id) + " (status " + std::to_string(st) + ")";
             return Finish(file, path, st, error);
         }
     }
@@ -259,7 +318,15 @@ int32_t WriteObjectFile(const std::string& path, std::string& error) {
     st = WriteTreeTable(file, kSofaTreeTable, "Sofa interactions", SofaEntries(), error);
     if (st == 0) {
         static const std::vector<EntrySpec> lamp{
-            {"Turn On", "Allumer", "Einschalten", 4300, 0x001 | 0x008 | 0x100, 1, 0.0f, 80, 16,
+            {"Turn On",
+             "Allumer",
+             "Einschalten",
+             4300,
+             0x001 | 0x008 | 0x100,
+             1,
+             0.0f,
+             80,
+             16,
              {{14, 0, 10, 0}}},
             {"Turn Off", "Éteindre", "Ausschalten", 4300, 0x008, 1, 0.0f, 20, 16, {}},
             {"", "", "", 4300, 0x040 | 0x010, 3, 0.0f, 0, 16, {{5, 5, 5, 0}}},
@@ -280,10 +347,10 @@ int32_t WriteBehaviorFile(const std::string& path, std::string& error) {
     CIffFileV2 file;
     int32_t st = CreateFresh(file, path, error);
     if (st != 0) return st;
-    const std::vector<const char*> motives{
-        "Stamina", "Cheer",   "Poise",     "Appetite", "Rest",       "Ease",
-        "Freshness", "Relief", "Fun",      "Company",  "Surroundings", "Mood",
-        "Curiosity", "Craft",  "Insight",  "Vitality"};
+    const std::vector<const char*> motives{"Stamina",   "Cheer",   "Poise",        "Appetite",
+                                           "Rest",      "Ease",    "Freshness",    "Relief",
+                                           "Fun",       "Company", "Surroundings", "Mood",
+                                           "Curiosity", "Craft",   "Insight",      "Vitality"};
     const std::vector<const char*> noEffect{"(no effect)"};
     const std::vector<const char*> personalities{"(anyone)", "Tidy",   "Outgoing", "Lively",
                                                  "Playful",  "Gentle", "Dreamy"};
@@ -304,7 +371,8 @@ int32_t WriteDemo(const std::string& dir, std::string& error) {
     }
     std::string abs = std::filesystem::absolute(dir, ec).lexically_normal().string();
     if (ec) abs = dir;
-    while (abs.size() > 1 && abs.back() == '/') abs.pop_back();
+    while (abs.size() > 1 && abs.back() == '/')
+        abs.pop_back();
     int32_t st = WriteObjectFile(abs + "/sample.iff", error);
     if (st == 0) st = WriteBehaviorFile(abs + "/gamedata/behavior.iff", error);
     if (st != 0) return st;
