@@ -60,7 +60,8 @@ inline const CObjectDefinition* PickMaster(const CObjectSet& set, const int32_t*
 inline bool ParseTypeCode(const std::string& text, uint32_t& type) {
     if (text.size() == 4) {
         type = 0;
-        for (char c : text) type = (type << 8) | uint8_t(c);
+        for (char c : text)
+            type = (type << 8) | uint8_t(c);
         return true;
     }
     if (text.size() == 10 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {

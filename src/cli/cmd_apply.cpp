@@ -57,7 +57,8 @@ void OnlyKeys(const nlohmann::json& object, const std::set<std::string>& allowed
               const std::string& where) {
     if (!object.is_object()) throw UsageError(where + " must be an object");
     for (const auto& item : object.items())
-        if (!allowed.count(item.key())) throw UsageError("unknown key \"" + item.key() + "\" in " + where);
+        if (!allowed.count(item.key()))
+            throw UsageError("unknown key \"" + item.key() + "\" in " + where);
 }
 
 std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
@@ -67,8 +68,9 @@ std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
     std::vector<EntryEdit> edits;
     for (const auto& item : doc["entries"]) {
         const std::string where = "entry " + std::to_string(edits.size());
-        OnlyKeys(item, {"index", "name", "flags", "attenuation_level", "attenuation_value",
-                        "autonomy", "motives"},
+        OnlyKeys(item,
+                 {"index", "name", "flags", "attenuation_level", "attenuation_value", "autonomy",
+                  "motives"},
                  where);
         if (!item.contains("index")) throw UsageError(where + " has no index");
         EntryEdit e;
@@ -81,9 +83,8 @@ std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
         if (item.contains("flags"))
             e.flags = uint32_t(Integer(item["flags"], where + ": flags", INT32_MIN, UINT32_MAX));
         if (item.contains("attenuation_level"))
-            e.attenuationLevel =
-                uint32_t(Integer(item["attenuation_level"], where + ": attenuation_level", 0,
-                                 UINT32_MAX));
+            e.attenuationLevel = uint32_t(
+                Integer(item["attenuation_level"], where + ": attenuation_level", 0, UINT32_MAX));
         if (item.contains("attenuation_value")) {
             if (!item["attenuation_value"].is_number())
                 throw UsageError(where + ": attenuation_value must be a number");
@@ -93,20 +94,23 @@ std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
             e.attenuationValue = float(v);
         }
         if (item.contains("autonomy"))
-            e.autonomy = int32_t(Integer(item["autonomy"], where + ": autonomy", INT32_MIN, INT32_MAX));
+            e.autonomy =
+                int32_t(Integer(item["autonomy"], where + ": autonomy", INT32_MIN, INT32_MAX));
         if (item.contains("motives")) {
             const auto& motives = item["motives"];
             if (!motives.is_object()) throw UsageError(where + ": motives must be an object");
             for (const auto& m : motives.items()) {
                 const std::string& key = m.key();
                 const std::string mwhere = where + ": motive \"" + key + "\"";
-                if (key.empty() || key.size() > 9 || key.find_first_not_of("0123456789") != std::string::npos)
+                if (key.empty() || key.size() > 9 ||
+                    key.find_first_not_of("0123456789") != std::string::npos)
                     throw UsageError(mwhere + " is not a motive number");
                 OnlyKeys(m.value(), {"min", "max", "personality"}, mwhere);
                 MotiveEdit& edit = e.motives[std::stoll(key)];
                 auto field = [&](const char* name, std::optional<int32_t>& out) {
                     if (m.value().contains(name))
-                        out = int32_t(Integer(m.value()[name], mwhere + ": " + name, INT32_MIN, INT32_MAX));
+                        out = int32_t(
+                            Integer(m.value()[name], mwhere + ": " + name, INT32_MIN, INT32_MAX));
                 };
                 field("min", edit.min);
                 field("max", edit.max);
@@ -174,7 +178,8 @@ void RegisterApply(CLI::App& app, int& status) {
     static int32_t language = 1;
     cmd->add_option("PATH", path, "object file")->required();
     cmd->add_option("EDITS", editsPath, "JSON document of edits")->required();
-    auto* object = cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
+    auto* object =
+        cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
     cmd->add_option("--language", language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
     cmd->callback([&status, object] {

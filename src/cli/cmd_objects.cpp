@@ -30,7 +30,8 @@ void RegisterObjects(CLI::App& app, int& status) {
                             d->SubIndex());
                 if (!d->Parts().empty()) {
                     std::printf(" parts");
-                    for (const CObjectDefinition* p : d->Parts()) std::printf(" %d", p->Id());
+                    for (const CObjectDefinition* p : d->Parts())
+                        std::printf(" %d", p->Id());
                 }
                 std::printf("\n");
             }
@@ -50,7 +51,8 @@ void RegisterObjects(CLI::App& app, int& status) {
             w.Key("base_graphic_id").Int(d->BaseGraphicId());
             w.Key("graphic_count").Int(d->GraphicCount());
             w.Key("parts").BeginArray();
-            for (const CObjectDefinition* p : d->Parts()) w.Int(p->Id());
+            for (const CObjectDefinition* p : d->Parts())
+                w.Int(p->Id());
             w.EndArray();
             w.EndObject();
         }

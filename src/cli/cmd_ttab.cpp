@@ -19,7 +19,8 @@ void RegisterTtab(CLI::App& app, int& status) {
     static int32_t language = 1;
     static bool json = false;
     cmd->add_option("PATH", path, "object file")->required();
-    auto* object = cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
+    auto* object =
+        cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
     cmd->add_option("--language", language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
     cmd->add_flag("--json", json, "print JSON");
@@ -47,8 +48,8 @@ void RegisterTtab(CLI::App& app, int& status) {
             return;
         }
         if (!json) {
-            std::printf("TTAB %d \"%s\" version %d, %d entries\n", table.Id(),
-                        table.Label().Text(), table.StoredVersion(), table.Count());
+            std::printf("TTAB %d \"%s\" version %d, %d entries\n", table.Id(), table.Label().Text(),
+                        table.StoredVersion(), table.Count());
             for (int32_t i = 0; i < table.Count(); ++i) {
                 const CTreeTableEntry& e = *table.Entry(i);
                 std::printf("%3d \"%s\" action %d guard %d flags 0x%X string %d attenuation %g "

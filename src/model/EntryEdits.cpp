@@ -12,12 +12,15 @@ namespace {
 
 void LeaveBodyAlone(uint8_t*, int32_t) {}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // Optional blanks and sign, then at least one digit; saturates past 32 bits.
 bool ParseInteger(const char* text, int32_t& out) {
     if (!text) return false;
-    while (IsBlank(*text)) ++text;
+    while (IsBlank(*text))
+        ++text;
     bool negative = false;
     if (*text == '+' || *text == '-') negative = *text++ == '-';
     if (*text < '0' || *text > '9') return false;
@@ -39,7 +42,9 @@ void StoreName(CTreeTableEntry& e, const char* text) {
     e.name = name.Text();
 }
 
-void StoreAttenuationLevel(CTreeTableEntry& e, uint32_t level) { e.attenuationLevel = level; }
+void StoreAttenuationLevel(CTreeTableEntry& e, uint32_t level) {
+    e.attenuationLevel = level;
+}
 
 bool StoreAttenuationValue(CTreeTableEntry& e, float value) {
     if (value == CTreeTable::EffectiveAttenuation(e)) return false;
@@ -52,6 +57,15 @@ bool StoreAttenuationText(CTreeTableEntry& e, const char* text) {
     float value = 0.0f;
     if (!text || std::sscanf(text, "%f", &value) != 1) return false;
     return StoreAttenuationValue(e, value);
+}
+
+std::string FormatAttenuation(float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%1.6f", double(value));
+    std::string s = text;
+    while (s.size() >= 2 && s.back() == '0')
+        s.pop_back();
+    return s;
 }
 
 bool StoreAutonomy(CTreeTableEntry& e, int32_t value) {
@@ -81,7 +95,9 @@ void GetFlagMarks(const CTreeTableEntry& e, bool marks[kFlagRows]) {
         marks[row] = ((e.flags & kFlagRowBits[row]) != 0) != kFlagRowInverted[row];
 }
 
-void StoreFlags(CTreeTableEntry& e, uint32_t flags) { e.flags = flags; }
+void StoreFlags(CTreeTableEntry& e, uint32_t flags) {
+    e.flags = flags;
+}
 
 MotiveRecord* Motive(CTreeTableEntry& e, int32_t m) {
     return m >= 0 && size_t(m) < e.motives.size() ? &e.motives[size_t(m)] : nullptr;

@@ -31,6 +31,9 @@ bool StoreAttenuationValue(CTreeTableEntry& e, float value);
 // Text parsed as one "%f" value; false when it does not parse or nothing changed.
 bool StoreAttenuationText(CTreeTableEntry& e, const char* text);
 
+// The value shown for an attenuation: "%1.6f" without trailing zeros (0.02, 0.1, "0.", "10.").
+std::string FormatAttenuation(float value);
+
 // Cut to 16 bits, stored sign-extended, when it differs from the threshold as a 16-bit number.
 bool StoreAutonomy(CTreeTableEntry& e, int32_t value);
 // Text parsed as one "%d" value; false when it does not parse or nothing changed.

@@ -11,8 +11,8 @@ CObjectDefinition::CObjectDefinition(CObjectSet& owner, int16_t id, const char* 
                                      const uint8_t* body, int32_t size)
     : m_owner(&owner), m_id(id), m_name(name ? name : ""), m_data(Normalise(body, size)) {}
 
-std::array<uint8_t, CObjectDefinition::kDataSize>
-CObjectDefinition::Normalise(const uint8_t* body, int32_t size) {
+std::array<uint8_t, CObjectDefinition::kDataSize> CObjectDefinition::Normalise(const uint8_t* body,
+                                                                               int32_t size) {
     std::array<uint8_t, kDataSize> data{};
     if (!body || size < 0) size = 0;
     const int32_t keep = std::min(size, kDataSize);
@@ -21,7 +21,8 @@ CObjectDefinition::Normalise(const uint8_t* body, int32_t size) {
                              (uint32_t(data[2]) << 16) | (uint32_t(data[3]) << 24);
     if (version == 136 || version == 137) {
         // Older definitions are shorter: every word from the end of the stored body on is 0.
-        for (int32_t at = (size / 2) * 2; at < kDataSize; ++at) data[size_t(at)] = 0;
+        for (int32_t at = (size / 2) * 2; at < kDataSize; ++at)
+            data[size_t(at)] = 0;
         // Set last, so that even a body cut inside the version field reads as 138.
         data[0] = 138;
         data[1] = data[2] = data[3] = 0;
@@ -39,7 +40,9 @@ int16_t CObjectDefinition::Word(int32_t offset) const {
     return int16_t(uint16_t(m_data[size_t(offset)] | (m_data[size_t(offset) + 1] << 8)));
 }
 
-CObjectSet::CObjectSet() { InstallStringTableReader(); }
+CObjectSet::CObjectSet() {
+    InstallStringTableReader();
+}
 
 CObjectSet::~CObjectSet() {
     m_masters.clear();

@@ -28,8 +28,8 @@ public:
     }
     // NUL-terminated text; false (and nothing consumed) when the NUL is missing.
     bool CString(std::string& out) {
-        const void* nul = m_pos < m_size ? std::memchr(m_body + m_pos, 0, size_t(m_size - m_pos))
-                                         : nullptr;
+        const void* nul =
+            m_pos < m_size ? std::memchr(m_body + m_pos, 0, size_t(m_size - m_pos)) : nullptr;
         if (!nul) return false;
         const auto end = int32_t(static_cast<const uint8_t*>(nul) - m_body);
         out.assign(reinterpret_cast<const char*>(m_body + m_pos), size_t(end - m_pos));
@@ -71,8 +71,7 @@ private:
     CStringTable m_table;
 };
 
-int32_t ReadTableString(CResourceFile& file, CBoundedString& out, int16_t tableId,
-                        int32_t index) {
+int32_t ReadTableString(CResourceFile& file, CBoundedString& out, int16_t tableId, int32_t index) {
     CStringTable table;
     const int32_t status = table.LoadList(&file, tableId, false);
     if (const char* text = table.GetText(index)) out.Assign(text);
@@ -81,13 +80,17 @@ int32_t ReadTableString(CResourceFile& file, CBoundedString& out, int16_t tableI
 
 } // namespace
 
-int32_t GetCurrentLanguage() { return g_currentLanguage; }
+int32_t GetCurrentLanguage() {
+    return g_currentLanguage;
+}
 
 void SetCurrentLanguage(int32_t language) {
     if (language >= 1 && language <= kLanguageCount) g_currentLanguage = language;
 }
 
-void InstallStringTableReader() { SetStringTableReader(&ReadTableString); }
+void InstallStringTableReader() {
+    SetStringTableReader(&ReadTableString);
+}
 
 void SwapStringTableBody(uint8_t* body, int32_t size) {
     if (!body || size < 2) return;
@@ -96,12 +99,15 @@ void SwapStringTableBody(uint8_t* body, int32_t size) {
 }
 
 StreamStringTableFactory StringTableFactory() {
-    return [](CResourceFile* file, uint32_t type, int16_t id) -> std::unique_ptr<IStreamStringTable> {
-        return std::make_unique<StreamTable>(file, type, id);
-    };
+    return
+        [](CResourceFile* file, uint32_t type, int16_t id) -> std::unique_ptr<IStreamStringTable> {
+            return std::make_unique<StreamTable>(file, type, id);
+        };
 }
 
-CStringTable::CStringTable() { InstallStringTableReader(); }
+CStringTable::CStringTable() {
+    InstallStringTableReader();
+}
 
 void CStringTable::Configure(CResourceFile* file, uint32_t type, int16_t id, bool caret,
                              int32_t language) {
@@ -186,7 +192,8 @@ void CStringTable::ClearLanguage(int32_t slot) {
 
 void CStringTable::Clear() {
     m_label.Clear();
-    for (auto& set : m_sets) set.clear();
+    for (auto& set : m_sets)
+        set.clear();
 }
 
 int32_t CStringTable::LoadList(CResourceFile* file, int16_t id, bool allLanguages) {
@@ -216,7 +223,8 @@ int32_t CStringTable::Load(bool allLanguages, bool fillFromEnglish) {
         for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
             auto& set = m_sets[size_t(slot)];
             if (!set.empty()) continue;
-            for (const auto& item : english) set.push_back(StringItem{item.text, std::nullopt, 0});
+            for (const auto& item : english)
+                set.push_back(StringItem{item.text, std::nullopt, 0});
         }
     }
     return 0;
@@ -339,7 +347,8 @@ int32_t CStringTable::Save() {
         for (size_t p = set.size(); p < english.size(); ++p)
             set.push_back(StringItem{english[p].text, english[p].comment, 0});
         bool own = false;
-        for (const auto& item : set) own = own || item.sourceLanguage != 0;
+        for (const auto& item : set)
+            own = own || item.sourceLanguage != 0;
         if (!own) set.clear();
     }
 

@@ -33,7 +33,9 @@ const CTreeTableEntry* CTreeTable::Entry(int32_t index) const {
     return index >= 0 && index < Count() ? &m_entries[size_t(index)] : nullptr;
 }
 
-CTreeTableEntry& CTreeTable::AddEntry() { return m_entries.emplace_back(m_motiveCount); }
+CTreeTableEntry& CTreeTable::AddEntry() {
+    return m_entries.emplace_back(m_motiveCount);
+}
 
 float CTreeTable::EffectiveAttenuation(const CTreeTableEntry& entry) {
     switch (entry.attenuationLevel) {
@@ -254,7 +256,8 @@ int32_t CTreeTable::SaveAs(CResourceFile* file, int16_t id, const char* label) {
     strings.Load(false, true); // a missing chunk leaves it empty; Save reports a failed read
     for (const CTreeTableEntry& e : m_entries) {
         if (e.stringIndex < 0 || e.stringIndex >= kMaxEntries) continue;
-        while (strings.Count() < e.stringIndex) strings.SetText(strings.Count() + 1, "");
+        while (strings.Count() < e.stringIndex)
+            strings.SetText(strings.Count() + 1, "");
         const int32_t at = e.stringIndex + 1;
         strings.SetText(at, e.name.Text());
         const char* stored = strings.GetComment(at);

@@ -52,6 +52,12 @@ int32_t CIffFileV1::Open(const char* path) {
         }
         pos += h.size;
     }
+    if (m_store.readFailed) {
+        // Chunks behind an unreadable header would be missing, and their labels dropped from
+        // the name map written on closing.
+        DropAll();
+        return kResErrShortRead;
+    }
     m_names.Clear();
     m_names.dirty = true;
     m_internalMode = true;

@@ -97,7 +97,12 @@ int32_t CIffFileV2::Open(const char* path) {
     } else {
         m_index.Clear();
         m_store.freeSpace = 0;
-        Scan(m_index, m_store.freeSpace, m_mapChunk);
+        if (!Scan(m_index, m_store.freeSpace, m_mapChunk)) {
+            // Chunks behind an unreadable header would be missing from the index and lost
+            // from the map written on closing.
+            DropAll();
+            return kResErrShortRead;
+        }
     }
     RemoveMapEntries(m_index);
     SetError(kResOk);
@@ -129,7 +134,7 @@ bool CIffFileV2::LoadMap(int32_t offset) {
     return true;
 }
 
-void CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk) {
+bool CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk) {
     int32_t pos = iff::kFileHeaderSize;
     iff::ChunkHeader h;
     mapChunk = -1;
@@ -148,15 +153,17 @@ void CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapCh
         }
         pos += h.size;
     }
+    return !m_store.readFailed;
 }
 
-void CIffFileV2::VerifyMapIndex() {
-    if (!m_unverified) return;
-    m_unverified = false;
+bool CIffFileV2::VerifyMapIndex() {
+    if (!m_unverified) return true;
     iff::ChunkIndex scanned;
     int32_t freeSpace = 0;
     int32_t mapChunk = -1;
-    Scan(scanned, freeSpace, mapChunk);
+    // A scan cut short by a failed read is no reason to doubt the map.
+    if (!Scan(scanned, freeSpace, mapChunk)) return false;
+    m_unverified = false;
     RemoveMapEntries(scanned);
     std::unordered_map<int32_t, IndexEntry*> byOffset;
     size_t count = 0;
@@ -176,7 +183,7 @@ void CIffFileV2::VerifyMapIndex() {
         }
         ++matched;
     });
-    if (same && matched == count) return;
+    if (same && matched == count) return true;
     // The map does not describe the file: take the scan, keeping what clients hold.
     std::vector<std::unique_ptr<IndexEntry>> keep;
     for (auto& node : m_index.types)
@@ -202,12 +209,12 @@ void CIffFileV2::VerifyMapIndex() {
     m_store.freeSpace = freeSpace;
     m_mapChunk = mapChunk;
     m_indexedFromMap = false;
+    return true;
 }
 
 bool CIffFileV2::RecoverIndex() {
     if (!m_unverified) return false;
-    VerifyMapIndex();
-    return true;
+    return VerifyMapIndex();
 }
 
 void CIffFileV2::PrepareForChange() {
@@ -226,7 +233,7 @@ int32_t CIffFileV2::WriteFileHeader(int32_t mapOffset) {
 
 int32_t CIffFileV2::BeforeDiskChange() {
     if (!m_writable) return kResErrNotWritable;
-    VerifyMapIndex();
+    if (!VerifyMapIndex()) return kResErrShortRead;
     if (m_headerMapOffset != 0) {
         // From here on the map is stale: a crash leaves a file that is scanned when opened.
         if (m_mapChunk >= iff::kFileHeaderSize)

@@ -54,9 +54,11 @@ private:
     bool RecoverIndex() override;
 
     bool LoadMap(int32_t offset);
-    void Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk);
+    // False when a header could not be read, so the walk did not reach the end of the chain.
+    bool Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk);
     // An index read from the map is checked against the chunks before anything is written.
-    void VerifyMapIndex();
+    // False when the check could not read the chunks (the index stays unverified).
+    bool VerifyMapIndex();
     void PrepareForChange();
     bool HasPending();
     int32_t WriteMap();

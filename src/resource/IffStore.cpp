@@ -18,6 +18,7 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     freeSpace = 0;
     lastAlloc = -1;
     headerReads = 0;
+    readFailed = false;
 }
 
 std::unique_ptr<CFileObject> CIffStore::Detach() {
@@ -38,9 +39,13 @@ int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
 
 bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
     uint8_t b[kChunkHeaderV2];
+    readFailed = false;
     if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
     ++headerReads;
-    if (ReadAt(pos, b, m_headerSize) != kResOk) return false;
+    if (ReadAt(pos, b, m_headerSize) != kResOk) {
+        readFailed = true;
+        return false;
+    }
     h.type = GetBE32(b);
     h.size = int32_t(GetBE32(b + 4));
     h.id = int16_t(GetBE16(b + 8));
@@ -124,6 +129,9 @@ int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended) {
         }
         p += h.size;
     }
+    // A header that could not be read is not the end of the chain: appending there would
+    // overwrite the chunks behind it.
+    if (readFailed) return kResErrShortRead;
     // Append where the chain ends.
     if (appended) *appended = true;
     if (int32_t e = WriteFreeHeader(p, need)) return e;

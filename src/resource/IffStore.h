@@ -53,6 +53,9 @@ public:
 
     int32_t freeSpace = 0;
     int64_t headerReads = 0; // chunk headers read since attaching
+    // The last header read failed in the file layer, so it did not find where the chain ends:
+    // nothing may be appended there, and a walk that stopped there has not seen every chunk.
+    bool readFailed = false;
     int32_t lastAlloc = -1;  // where the previous allocation search stopped (<= 0: none)
 
 private:

@@ -62,16 +62,17 @@ protected:
         Writer v3;
         v3.W(1).W(3).W(77).W(0).W(1).W(0).F(0.5f).W(40);
         ASSERT_EQ(Put(*file, kTTAB, 130, v3.b, "old"), 0);
-        ASSERT_EQ(Put(*file, kSTR, 232, MultiLanguage({{1, "calm", "c"}, {3, "calme\xE9", ""}}), "pers"),
-                  0);
+        ASSERT_EQ(
+            Put(*file, kSTR, 232, MultiLanguage({{1, "calm", "c"}, {3, "calme\xE9", ""}}), "pers"),
+            0);
         ASSERT_EQ(file->Close(), 0);
     }
 
     // Runs the binary; stdout and stderr are kept in out and err.
     int Run(const std::string& args) {
         const std::string o = dir.File("out.txt"), e = dir.File("err.txt");
-        const std::string command = std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o +
-                                    "' 2>'" + e + "'";
+        const std::string command =
+            std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
         out = ReadAll(o);
         err = ReadAll(e);
@@ -148,7 +149,8 @@ TEST_F(ModelCli, StringsShowsLanguagesAndNulls) {
     EXPECT_EQ(doc["label"], "pers");
     ASSERT_EQ(doc["languages"].size(), 1u);
     EXPECT_EQ(doc["languages"]["3"][0]["text"], "calme\xC3\xA9"); // 0xE9 as \u00E9
-    EXPECT_TRUE(out.find("\\u00e9") != std::string::npos || out.find("\\u00E9") != std::string::npos);
+    EXPECT_TRUE(out.find("\\u00e9") != std::string::npos ||
+                out.find("\\u00E9") != std::string::npos);
 
     ASSERT_EQ(Run("strings '" + path + "' --type TTAs --id 128 --all-languages --json"), 0) << err;
     doc = json::parse(out);

@@ -45,6 +45,11 @@ TEST(EntryEdits, TextParsing) {
     EXPECT_EQ(e.autonomyThreshold, 0xFFFFFFFFu); // -1 sign-extended
     EXPECT_FALSE(StoreAutonomy(e, -1));
 
+    EXPECT_EQ(FormatAttenuation(0.02f), "0.02");
+    EXPECT_EQ(FormatAttenuation(0.1f), "0.1");
+    EXPECT_EQ(FormatAttenuation(0.0f), "0.");
+    EXPECT_EQ(FormatAttenuation(10.0f), "10.");
+
     e.attenuationLevel = 3;
     EXPECT_FALSE(StoreAttenuationText(e, "0.02")); // equals the preset
     EXPECT_EQ(e.attenuationLevel, 3u);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -101,7 +101,8 @@ public:
         return *this;
     }
     Writer& L(uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
         return *this;
     }
     Writer& F(float f) {
@@ -141,7 +142,8 @@ inline std::ostream& operator<<(std::ostream& os, const LangItem& i) {
 inline Bytes MultiLanguage(const std::vector<LangItem>& items) {
     Writer w;
     w.W(-3).W(int32_t(items.size()));
-    for (const auto& i : items) w.B(uint8_t(i.code)).Z(i.text).Z(i.comment);
+    for (const auto& i : items)
+        w.B(uint8_t(i.code)).Z(i.text).Z(i.comment);
     return w.b;
 }
 

@@ -29,7 +29,8 @@ Bytes Objd(uint32_t version, int16_t treeTable, int16_t masterId, int16_t subInd
 std::unique_ptr<CObjectSet> SetOf(const std::string& path,
                                   const std::vector<std::pair<int16_t, Bytes>>& defs) {
     auto file = NewFile(path);
-    for (const auto& [id, body] : defs) Put(*file, kOBJD, id, body, "def " + std::to_string(id));
+    for (const auto& [id, body] : defs)
+        Put(*file, kOBJD, id, body, "def " + std::to_string(id));
     auto set = std::make_unique<CObjectSet>();
     set->SetResourceFile(std::move(file));
     set->LoadDefinitions();
@@ -87,7 +88,8 @@ TEST(ObjectDefinitions, OlderAndOddSizedBodiesAreNormalised) {
     EXPECT_EQ(d[0], 138);
     EXPECT_EQ(d[14], 129);
     EXPECT_EQ(d[99], 0xEE);
-    for (size_t i = 100; i < d.size(); ++i) ASSERT_EQ(d[i], 0) << i;
+    for (size_t i = 100; i < d.size(); ++i)
+        ASSERT_EQ(d[i], 0) << i;
 
     Bytes odd = Objd(136, 1, 0, 0, 101);
     d = CObjectDefinition::Normalise(odd.data(), int32_t(odd.size()));

@@ -35,7 +35,8 @@ protected:
         EXPECT_EQ(b[1], 0xFF);
         size_t at = 4;
         auto z = [&](std::string& s) {
-            while (at < b.size() && b[at]) s.push_back(char(b[at++]));
+            while (at < b.size() && b[at])
+                s.push_back(char(b[at++]));
             ++at;
         };
         const int count = b[2] | (b[3] << 8);
@@ -217,8 +218,12 @@ TEST_F(StringTableTest, EmptyTableSavesFourBytesAsStrNumber) {
 
 TEST_F(StringTableTest, CommentEditedInFrenchGivesWayToEnglish) {
     ASSERT_EQ(Put(*file, kTTAs, 3,
-                  MultiLanguage({{1, "a", "e1"}, {1, "b", "e2"}, {1, "c", "e3"},
-                                 {3, "fa", "f1"}, {3, "fb", "f2"}, {3, "fc", "f3"}})),
+                  MultiLanguage({{1, "a", "e1"},
+                                 {1, "b", "e2"},
+                                 {1, "c", "e3"},
+                                 {3, "fa", "f1"},
+                                 {3, "fb", "f2"},
+                                 {3, "fc", "f3"}})),
               0);
     CStringTable t;
     ASSERT_EQ(Load(t, kTTAs, 3, kFrench, false), 0);
@@ -238,7 +243,7 @@ TEST_F(StringTableTest, ShorterLanguagesArePaddedAndFallBackSetsDropped) {
     ASSERT_EQ(Load(t, kTTAs, 3, kGerman, false), 0);
     ASSERT_EQ(t.Save(), 0);
     // German keeps its own string and gets English b; Italian likewise; no other language.
-    const std::vector<LangItem> expected = {{1, "a", "e1"}, {1, "b", ""}, {4, "g", "e1"},
+    const std::vector<LangItem> expected = {{1, "a", "e1"}, {1, "b", ""},   {4, "g", "e1"},
                                             {4, "b", ""},   {5, "i", "e1"}, {5, "b", ""}};
     EXPECT_EQ(Stored(kTTAs, 3), expected);
 }
@@ -270,7 +275,8 @@ TEST_F(StringTableTest, MoreThan32767ItemsRefusesToSave) {
     ASSERT_EQ(Put(*file, kTTAs, 4, before), 0);
     CStringTable t;
     ASSERT_EQ(Load(t, kTTAs, 4, kFrench, false), 0);
-    for (int i = 0; i < 32767; ++i) t.SetText(t.Count() + 1, "x");
+    for (int i = 0; i < 32767; ++i)
+        t.SetText(t.Count() + 1, "x");
     // French 32768 + English padded to... English alone has 1: 32769 in all.
     EXPECT_NE(t.Save(), 0);
     EXPECT_EQ(Get(*file, kTTAs, 4), before);
@@ -304,8 +310,8 @@ TEST_F(StringTableTest, SaveReportsTheFilesErrors) {
 }
 
 TEST_F(StringTableTest, GetStringReadsTheCurrentLanguage) {
-    ASSERT_EQ(Put(*file, kSTR, 232, MultiLanguage({{1, "calm", ""}, {1, "lively", ""},
-                                                   {3, "calme", ""}})),
+    ASSERT_EQ(Put(*file, kSTR, 232,
+                  MultiLanguage({{1, "calm", ""}, {1, "lively", ""}, {3, "calme", ""}})),
               0);
     InstallStringTableReader();
     CFixedString<64> out;
@@ -367,7 +373,8 @@ TEST_F(StringTableTest, RandomTablesOfEveryFormatSurviveLoadAndSave) {
                 sets[0].push_back({1, t, comment});
             }
             if (slot != 0) sets[size_t(slot)] = sets[0];
-            for (auto& item : sets[size_t(slot)]) item.code = slot + 1;
+            for (auto& item : sets[size_t(slot)])
+                item.code = slot + 1;
         }
         const uint32_t type = format == 4 ? kCaret : (round % 2 ? kSTR : kTTAs);
         ASSERT_EQ(Put(*file, type, id, w.b), 0);
@@ -376,13 +383,15 @@ TEST_F(StringTableTest, RandomTablesOfEveryFormatSurviveLoadAndSave) {
         ASSERT_EQ(Load(t, type, id, slot, false), 0);
         const auto& own = sets[size_t(slot)].empty() ? sets[0] : sets[size_t(slot)];
         ASSERT_EQ(t.Count(), int(own.size())) << round;
-        for (int p = 1; p <= t.Count(); ++p) EXPECT_EQ(t.GetText(p), own[size_t(p - 1)].text);
+        for (int p = 1; p <= t.Count(); ++p)
+            EXPECT_EQ(t.GetText(p), own[size_t(p - 1)].text);
         ASSERT_EQ(t.Save(), 0);
 
         // What the stored table must now hold: every set with strings of its own, comments
         // taken from English, shorter sets padded from English.
         if (sets[size_t(slot)].empty() && n > 0) sets[size_t(slot)] = sets[0];
-        for (auto& item : sets[size_t(slot)]) item.code = slot + 1;
+        for (auto& item : sets[size_t(slot)])
+            item.code = slot + 1;
         std::vector<LangItem> expected;
         for (int s = 0; s < kLanguageCount; ++s) {
             auto set = sets[size_t(s)];

@@ -31,7 +31,8 @@ protected:
         for (int s = 0; s < kLanguageCount; ++s)
             for (int p = 1; p <= t.Count(s); ++p)
                 if (t.Item(p, s)->sourceLanguage == s)
-                    out.push_back({s + 1, t.GetText(p, s), t.GetComment(p, s) ? t.GetComment(p, s) : ""});
+                    out.push_back(
+                        {s + 1, t.GetText(p, s), t.GetComment(p, s) ? t.GetComment(p, s) : ""});
         return out;
     }
 
@@ -164,9 +165,24 @@ TEST_F(TreeTableTest, EveryOlderLayoutReads) {
     cases.push_back({1, Writer().W(1).W(1).W(11).W(12).W(2).W(5).W(9).W(-1).W(3).b});
     cases.push_back({2, Writer().W(1).W(2).W(11).W(12).W(1).F(0.5f).W(99).W(9).b});
     cases.push_back({4, Writer().W(1).W(4).W(11).W(12).W(1).L(0x140).L(6).F(0.5f).L(70).W(9).b});
-    cases.push_back({5, Writer().W(1).W(5).W(11).W(12).W(1).L(0x140).L(6).F(0.5f).L(70).L(33).W(9).b});
-    cases.push_back({6, Writer().W(1).W(6).W(11).W(12).L(1).L(0x140).L(6).L(2).F(0.5f).L(70).L(33)
-                            .W(4).W(5).W(6).b});
+    cases.push_back(
+        {5, Writer().W(1).W(5).W(11).W(12).W(1).L(0x140).L(6).F(0.5f).L(70).L(33).W(9).b});
+    cases.push_back({6, Writer()
+                            .W(1)
+                            .W(6)
+                            .W(11)
+                            .W(12)
+                            .L(1)
+                            .L(0x140)
+                            .L(6)
+                            .L(2)
+                            .F(0.5f)
+                            .L(70)
+                            .L(33)
+                            .W(4)
+                            .W(5)
+                            .W(6)
+                            .b});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
         file.reset();
@@ -214,11 +230,14 @@ TEST_F(TreeTableTest, Version7NamesComeFromTheAttachedStrings) {
     SetCurrentLanguage(3);
     Writer w;
     w.W(2).W(7);
-    for (int i = 0; i < 2; ++i) w.W(20 + i).W(0).L(0).L(0).L(uint32_t(1 - i)).L(3).F(0).L(50).L(0);
+    for (int i = 0; i < 2; ++i)
+        w.W(20 + i).W(0).L(0).L(0).L(uint32_t(1 - i)).L(3).F(0).L(50).L(0);
     ASSERT_EQ(Put(*file, kTTAB, 9, w.b), 0);
-    ASSERT_EQ(Put(*file, kTTAs, 9, MultiLanguage({{1, "first", ""}, {1, "second", ""},
-                                                  {3, "premier", ""}, {3, "second-fr", ""}})),
-              0);
+    ASSERT_EQ(
+        Put(*file, kTTAs, 9,
+            MultiLanguage(
+                {{1, "first", ""}, {1, "second", ""}, {3, "premier", ""}, {3, "second-fr", ""}})),
+        0);
     CTreeTable t(16);
     ASSERT_EQ(t.Load(file.get(), 9), 0);
     EXPECT_EQ(t.Entry(0)->name, CTGString("premier"));
@@ -239,10 +258,10 @@ TEST_F(TreeTableTest, NamesFallBackToRoutineLabelThenActionId) {
         e.actionId = int16_t(i == 3 ? -5 : 4096 + i);
     }
     ASSERT_EQ(t.SaveAs(file.get(), 128, "m"), 0);
-    ASSERT_EQ(Put(*file, kTTAs, 128,
-                  MultiLanguage({{1, "a", ""}, {1, "b", ""}, {1, "c", ""}, {1, "d", ""},
-                                 {1, "", ""}})),
-              0);
+    ASSERT_EQ(
+        Put(*file, kTTAs, 128,
+            MultiLanguage({{1, "a", ""}, {1, "b", ""}, {1, "c", ""}, {1, "d", ""}, {1, "", ""}})),
+        0);
     ASSERT_EQ(Put(*file, kBHAV, 4096, Bytes{1, 2}, "Routine Zero"), 0);
     ASSERT_EQ(Put(*file, kBHAV, 4098, Bytes{1, 2}, ""), 0);
     ASSERT_EQ(t.Load(file.get(), 128), 0);
@@ -253,9 +272,9 @@ TEST_F(TreeTableTest, NamesFallBackToRoutineLabelThenActionId) {
 }
 
 TEST_F(TreeTableTest, CommentMarkFollowsFlag0x80BothWays) {
-    ASSERT_EQ(Put(*file, kTTAs, 128,
-                  MultiLanguage({{1, "a", "plain"}, {1, "b", "!"}, {1, "c", "!old"}})),
-              0);
+    ASSERT_EQ(
+        Put(*file, kTTAs, 128, MultiLanguage({{1, "a", "plain"}, {1, "b", "!"}, {1, "c", "!old"}})),
+        0);
     CTreeTable t(16);
     for (int i = 0; i < 3; ++i) {
         CTreeTableEntry& e = t.AddEntry();
@@ -267,7 +286,8 @@ TEST_F(TreeTableTest, CommentMarkFollowsFlag0x80BothWays) {
     ASSERT_EQ(t.SaveAs(file.get(), 128, "m"), 0);
     std::vector<LangItem> expected = {{1, "n", "!plain"}, {1, "n", " "}, {1, "n", "!old"}};
     EXPECT_EQ(StoredStrings(128), expected);
-    for (auto& e : t.Entries()) e.flags = 0;
+    for (auto& e : t.Entries())
+        e.flags = 0;
     ASSERT_EQ(t.Save("m"), 0);
     expected = {{1, "n", "plain"}, {1, "n", " "}, {1, "n", "old"}};
     EXPECT_EQ(StoredStrings(128), expected);
@@ -289,7 +309,8 @@ TEST_F(TreeTableTest, SavingInFrenchCreatesAFrenchSet) {
 TEST_F(TreeTableTest, SurplusMotiveRecordsAreKeptAndWrittenBack) {
     CTreeTable wide(20);
     CTreeTableEntry& e = wide.AddEntry();
-    for (int k = 0; k < 20; ++k) e.motives[size_t(k)] = {int16_t(k), int16_t(-k), int16_t(2 * k)};
+    for (int k = 0; k < 20; ++k)
+        e.motives[size_t(k)] = {int16_t(k), int16_t(-k), int16_t(2 * k)};
     e.name = "x";
     ASSERT_EQ(wide.SaveAs(file.get(), 128, "m"), 0);
     const Bytes stored = Get(*file, kTTAB, 128);
@@ -365,7 +386,8 @@ TEST_F(TreeTableTest, RandomTablesRoundTripInSeveralLanguages) {
         CTreeTable t(16);
         const int count = int(rng() % 12);
         std::vector<int> order(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i) order[size_t(i)] = i;
+        for (int i = 0; i < count; ++i)
+            order[size_t(i)] = i;
         std::shuffle(order.begin(), order.end(), rng);
         for (int i = 0; i < count; ++i) {
             CTreeTableEntry& e = t.AddEntry();
@@ -379,7 +401,8 @@ TEST_F(TreeTableTest, RandomTablesRoundTripInSeveralLanguages) {
             std::memcpy(&e.attenuationValue, &bits, 4);
             e.autonomyThreshold = uint32_t(small(16));
             e.extraValue = rng() % 3 ? -1 : int32_t(rng());
-            for (auto& m : e.motives) m = {int16_t(small(6)), r16(), int16_t(small(10))};
+            for (auto& m : e.motives)
+                m = {int16_t(small(6)), r16(), int16_t(small(10))};
         }
         std::vector<std::vector<std::string>> saved(kLanguageCount);
         for (int pass = 0; pass < 3; ++pass) {

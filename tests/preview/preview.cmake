@@ -1,4 +1,4 @@
-if(TARGET tavimet_resource)
+if(TARGET tavimet_preview)
   tavimet_add_test(tavimet_preview_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/SpriteDecoderTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PaletteTest.cpp

@@ -86,6 +86,7 @@ void SaveTable(CResourceFile& file, int16_t id, int n, const char* prefix) {
 // with their names, and filler chunks between them that are freed when free is set (by marking
 // their headers, so that no compaction runs before the edit under test).
 void MakeBase(const std::string& path, Version v, bool free, int fillerSize) {
+    std::filesystem::remove(path);
     {
         auto file = NewIff(v);
         ASSERT_EQ(file->Create(path.c_str()), kResOk);
