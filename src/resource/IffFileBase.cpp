@@ -110,14 +110,15 @@ int32_t CIffFileBase::DeleteFileAt(const char* path) {
 }
 
 int32_t CIffFileBase::CompactChunks(bool dropMaps) {
-    std::unordered_map<int32_t, IndexEntry*> byOffset;
+    std::unordered_map<int32_t, int32_t*> byOffset;
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEach([&](IndexEntry& e) {
-            if (e.offset >= 0) byOffset[e.offset] = &e;
+            if (e.offset >= 0) byOffset[e.offset] = &e.offset;
+            if (e.replaces >= 0) byOffset[e.replaces] = &e.replaces;
         });
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         auto it = byOffset.find(from);
-        if (it != byOffset.end()) it->second->offset = to;
+        if (it != byOffset.end()) *it->second = to;
     });
 }
 
@@ -370,27 +371,26 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     if (!chunk) return SetError(kResErrUnknownChunk);
     IndexEntry* existing =
         FindById(type, id, m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant);
-    // A handle stands for one chunk only: taking it away from another chunk keeps that chunk
-    // on disk as it was.
-    if (IndexEntry* holder = FindByHandle(chunk); holder && holder != existing)
-        DetachHandle(*holder);
-    if (existing) {
-        if (existing->handle == chunk) DetachHandle(*existing);
-        if (existing->offset >= 0) {
-            if (int32_t err = BeforeDiskChange()) return SetError(err);
-            if (int32_t err = m_store.FreeChunk(existing->offset)) return SetError(err);
-        }
-        ForgetLabel(*existing);
-        CChunk* old = existing->handle;
-        RemoveEntry(existing);
-        CChunk::Free(old);
-    }
     auto e = std::make_unique<IndexEntry>();
     e->type = type;
     e->id = id;
     e->flags = uint16_t((native ? iff::kFlagNative : 0) | extraFlags | ((variant & 0xFF) << 8));
     e->diskFlags = e->flags;
     if (int32_t err = AssignLabel(*e, labelText ? labelText : "")) return SetError(err);
+    // A handle stands for one chunk only: taking it away from another chunk keeps that chunk
+    // on disk as it was.
+    if (IndexEntry* holder = FindByHandle(chunk); holder && holder != existing)
+        DetachHandle(*holder);
+    if (existing) {
+        if (existing->handle == chunk) DetachHandle(*existing);
+        // The old chunk stays on disk until the new body is written, so a write that fails
+        // (or a crash) never leaves the file without either of them.
+        e->replaces = existing->offset >= 0 ? existing->offset : existing->replaces;
+        ForgetLabel(*existing);
+        CChunk* old = existing->handle;
+        RemoveEntry(existing);
+        CChunk::Free(old);
+    }
     e->handle = chunk;
     m_handles[chunk] = e.get();
     List().Add(std::move(e));
@@ -438,6 +438,10 @@ int32_t CIffFileBase::WriteEntry(IndexEntry& e) {
     }
     e.offset = pos;
     e.diskFlags = e.flags;
+    if (e.replaces >= 0) {
+        if (int32_t err = m_store.FreeChunk(e.replaces)) return err;
+        e.replaces = -1;
+    }
     return AfterChunkWrite();
 }
 
@@ -475,9 +479,11 @@ int32_t CIffFileBase::DeleteChunk(CChunk* chunk) {
     if (!m_writable) return SetError(kResErrNotWritable);
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrUnknownChunk);
-    if (e->offset >= 0) {
+    for (int32_t* at : {&e->replaces, &e->offset}) {
+        if (*at < 0) continue;
         if (int32_t err = BeforeDiskChange()) return SetError(err);
-        if (int32_t err = m_store.FreeChunk(e->offset)) return SetError(err);
+        if (int32_t err = m_store.FreeChunk(*at)) return SetError(err);
+        *at = -1;
     }
     ForgetLabel(*e);
     RemoveEntry(e);

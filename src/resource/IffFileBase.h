@@ -21,6 +21,7 @@ struct IndexEntry {
     uint16_t flags = 0;     // as held in memory
     uint16_t diskFlags = 0; // as last read from or written to disk
     int32_t nameKey = -1;   // 1.0 label key
+    int32_t replaces = -1;  // chunk on disk this one supersedes; freed once this one is written
     char label[64] = {};    // 2.x inline label
     CChunk* handle = nullptr;
 };

@@ -60,6 +60,7 @@ int32_t CIffFileV1::Open(const char* path) {
     }
     m_names.Clear();
     m_names.dirty = true;
+    m_staleMaps.clear();
     m_internalMode = true;
     if (CChunk* legacy = GetChunk(iff::kTypeName, 0)) {
         m_names.ReadLegacy(legacy->Body(), legacy->Size());
@@ -93,13 +94,37 @@ int32_t CIffFileV1::Close() {
 
 int32_t CIffFileV1::WriteNameMap() {
     m_internalMode = true;
+    // The maps on disk stay until the new one is written: a failure or a crash in between
+    // leaves every label readable.
+    if (iff::TypeNode* node = m_internal.FindType(m_names.KindTag())) {
+        std::vector<IndexEntry*> old;
+        for (auto& e : node->entries)
+            if (e->id == 1 && e->offset >= 0 && !e->handle) old.push_back(e.get());
+        for (IndexEntry* e : old) {
+            m_staleMaps.push_back(e->offset);
+            RemoveEntry(e);
+        }
+    }
     int32_t err = StoreObject(*this, m_names, 1);
+    if (!err) err = FreeStaleMaps();
     if (!err) {
         if (CChunk* legacy = GetChunk(iff::kTypeName, 0)) err = DeleteChunk(legacy);
     }
     m_internalMode = false;
     if (!err) m_names.dirty = false;
     return err;
+}
+
+int32_t CIffFileV1::FreeStaleMaps() {
+    while (!m_staleMaps.empty()) {
+        const int32_t pos = m_staleMaps.back();
+        iff::ChunkHeader h;
+        if (m_store.ReadChunkHeader(pos, h) && h.type == m_names.KindTag() && h.id == 1 &&
+            !(h.flags & iff::kFlagFree))
+            if (int32_t err = m_store.FreeChunk(pos)) return err;
+        m_staleMaps.pop_back();
+    }
+    return kResOk;
 }
 
 int32_t CIffFileV1::Flush() {

@@ -4,6 +4,8 @@
 #include "resource/IffFileBase.h"
 #include "resource/NameMap.h"
 
+#include <vector>
+
 class CIffFileV1 : public CIffFileBase {
 public:
     CIffFileV1();
@@ -40,8 +42,11 @@ private:
     int32_t AssignLabel(iff::IndexEntry& e, const char* label) override;
     void ForgetLabel(iff::IndexEntry& e) override;
     int32_t WriteNameMap();
+    int32_t FreeStaleMaps();
     int32_t NextNameKey();
     int32_t CompactFile();
 
     CNameMap m_names;
+    // Name maps on disk that a newer one replaces; freed once the newer one is written.
+    std::vector<int32_t> m_staleMaps;
 };

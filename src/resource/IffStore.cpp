@@ -165,16 +165,25 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             continue;
         }
         if (shift > 0) {
+            // The chain must stay whole should anything stop us between any two writes, so the
+            // chunk's own header is written last: until then one free chunk at the new place
+            // leads a scan past the gap (and past the chunk itself when the two overlap, since
+            // moving then overwrites the old copy), the body goes behind it, and the bytes
+            // between the moved chunk and the next one become a free chunk of their own.
             const int32_t to = p - shift;
-            for (int32_t done = 0; done < h.size;) {
+            const int32_t head = m_headerSize;
+            uint8_t header[kChunkHeaderV2];
+            if (int32_t e = ReadAt(p, header, head)) return e;
+            const bool overlaps = h.size + head > shift;
+            if (int32_t e = WriteFreeHeader(to, overlaps ? shift + h.size : shift)) return e;
+            for (int32_t done = head; done < h.size;) {
                 const int32_t n = h.size - done < kTransferBuffer ? h.size - done : kTransferBuffer;
                 if (int32_t e = ReadAt(p + done, buf.get(), n)) return e;
                 if (int32_t e = WriteAt(to + done, buf.get(), n)) return e;
                 done += n;
             }
-            // The bytes between the moved chunk and the next one become one free chunk, so the
-            // chain stays readable should anything stop us before the end.
             if (int32_t e = WriteFreeHeader(to + h.size, shift)) return e;
+            if (int32_t e = WriteAt(to, header, head)) return e;
             if (moved) moved(p, to);
         }
         p += h.size;

@@ -53,10 +53,9 @@ int32_t StoreObject(CResourceFile& file, CStoredObject& object, int16_t id) {
         CChunk::Free(chunk);
         return e;
     }
-    if (int32_t e = file.WriteChunk(chunk)) {
-        file.DeleteChunk(chunk); // frees the handle
-        return e;
-    }
+    // A failed write leaves the new body attached and unwritten: the table stored before stays
+    // on disk, and the next flush or close tries again.
+    if (int32_t e = file.WriteChunk(chunk)) return e;
     if (int32_t e = file.ReleaseChunk(chunk)) return e; // the file still owns the handle
     return kResOk;
 }

@@ -16,6 +16,7 @@
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
 #include "platform/FaultFiles.h"
+#include "resource/IffCheck.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 
@@ -219,7 +220,11 @@ protected:
                 ++tally.opened;
                 const std::string lost = Lost(base, now, s.written, false);
                 if (!lost.empty()) {
-                    tally.failures.push_back(where + ": lost " + lost);
+                    IffCheckReport report;
+                    CheckIffFile(workPath.c_str(), report);
+                    std::string problems;
+                    for (const std::string& p : report.problems) problems += "; " + p;
+                    tally.failures.push_back(where + ": lost " + lost + problems);
                     continue;
                 }
                 ++tally.kept;
