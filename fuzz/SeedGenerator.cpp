@@ -194,11 +194,11 @@ int main(int argc, char** argv) {
         switch (s.chunk.type) {
         case 0x53545223: // STR#
             Seed("fuzz_string_table", name, Cat({{uint8_t(0x00 | nat << 2 | 0x18), 0}, body}));
-            Seed("fuzz_string_table", name + "w", Cat({{uint8_t(0x23 | nat << 2), 2}, body}));
+            Seed("fuzz_string_table", name + "w", Cat({{uint8_t(0xA3 | nat << 2), 2}, body}));
             break;
         case 0x54544173: // TTAs
             Seed("fuzz_string_table", name, Cat({{uint8_t(0x01 | nat << 2 | 0x08), 1}, body}));
-            Seed("fuzz_string_table", name + "w", Cat({{uint8_t(0x21 | nat << 2 | 0x10), 0}, body}));
+            Seed("fuzz_string_table", name + "w", Cat({{uint8_t(0xA1 | nat << 2 | 0x10), 0}, body}));
             for (const Stored& t : chunks)
                 if (t.chunk.type == 0x54544142 && t.chunk.id == s.chunk.id) {
                     Seed("fuzz_ttab", name, Cat({WithBlob({0xF1}, t.chunk.body), body}));

@@ -21,15 +21,22 @@ FaultKind CFaultFiles::Next(FaultOp op) {
 PlatformFile CFaultFiles::Open(const char* path, PlatformAccess access, PlatformOpen how,
                                const PlatformOpenOptions& options) {
     if (m_crashed) return kNoPlatformFile;
-    return m_inner.Open(path, access, how, options);
+    const PlatformFile file = m_inner.Open(path, access, how, options);
+    if (file != kNoPlatformFile) m_positions[file] = 0;
+    return file;
+}
+
+int64_t CFaultFiles::Moved(PlatformFile file, int64_t moved) {
+    if (moved > 0) m_positions[file] += moved;
+    return moved;
 }
 
 int64_t CFaultFiles::Read(PlatformFile file, void* buf, int64_t count) {
     switch (Next(FaultOp::Read)) {
     case FaultKind::None:
-        return m_inner.Read(file, buf, count);
+        return Moved(file, m_inner.Read(file, buf, count));
     case FaultKind::Partial:
-        return m_inner.Read(file, buf, count / 2);
+        return Moved(file, m_inner.Read(file, buf, count / 2));
     default:
         return -1;
     }
@@ -38,20 +45,26 @@ int64_t CFaultFiles::Read(PlatformFile file, void* buf, int64_t count) {
 int64_t CFaultFiles::Write(PlatformFile file, const void* buf, int64_t count) {
     switch (Next(FaultOp::Write)) {
     case FaultKind::None:
-        return m_inner.Write(file, buf, count);
+        return Moved(file, m_inner.Write(file, buf, count));
     case FaultKind::Partial:
-        return m_inner.Write(file, buf, count / 2);
-    case FaultKind::TornCrash:
-        // The torn write reaches the disk; nothing after it does.
-        m_inner.Write(file, buf, count / 2);
+        return Moved(file, m_inner.Write(file, buf, count / 2));
+    case FaultKind::TornCrash: {
+        // The sectors before the tear reach the disk; nothing after them does.
+        const int64_t at = m_positions[file];
+        const int64_t torn = (at + count / 2) / kSector * kSector - at;
+        if (torn > 0) m_inner.Write(file, buf, torn);
         return -1;
+    }
     default:
         return -1;
     }
 }
 
 int64_t CFaultFiles::Seek(PlatformFile file, int64_t offset) {
-    return Next(FaultOp::Seek) == FaultKind::None ? m_inner.Seek(file, offset) : -1;
+    if (Next(FaultOp::Seek) != FaultKind::None) return -1;
+    const int64_t at = m_inner.Seek(file, offset);
+    if (at >= 0) m_positions[file] = at;
+    return at;
 }
 
 bool CFaultFiles::SetEnd(PlatformFile file) {
@@ -64,6 +77,9 @@ bool CFaultFiles::Flush(PlatformFile file) {
 
 int64_t CFaultFiles::Size(PlatformFile file) { return m_crashed ? -1 : m_inner.Size(file); }
 
-void CFaultFiles::Close(PlatformFile file) { m_inner.Close(file); }
+void CFaultFiles::Close(PlatformFile file) {
+    m_positions.erase(file);
+    m_inner.Close(file);
+}
 
 bool CFaultFiles::Delete(const char* path) { return !m_crashed && m_inner.Delete(path); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "platform/PlatformFiles.h"
 
@@ -13,7 +14,8 @@ enum class FaultKind {
     Partial,   // a read or write moves half of its bytes (other operations fail); later ones work
     Crash,     // the operation and every later one is refused: the files stay as the writes
                // before it left them (nothing an object does while unwinding reaches them)
-    TornCrash, // as Crash, but a write at that point first puts half of its bytes on disk
+    TornCrash, // as Crash, but a write at that point first puts its bytes up to the last
+               // 512-byte sector boundary before its middle on disk (a write torn by power loss)
 };
 
 enum class FaultOp { Read, Write, Seek, SetEnd, Flush };
@@ -49,8 +51,13 @@ public:
 private:
     // Counts an operation; returns the fault to apply to it (None: run it normally).
     FaultKind Next(FaultOp op);
+    // Advances the tracked file pointer by what an operation moved; returns moved.
+    int64_t Moved(PlatformFile file, int64_t moved);
+
+    static constexpr int64_t kSector = 512;
 
     IPlatformFiles& m_inner;
+    std::unordered_map<PlatformFile, int64_t> m_positions; // file pointers, for tearing
     int64_t m_count = 0;
     int64_t m_at = 0;
     FaultKind m_kind = FaultKind::None;

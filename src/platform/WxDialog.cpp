@@ -304,6 +304,7 @@ public:
     void Invalidate() override { wxDialog::Refresh(); }
 
     bool InHandler() const { return m_depth > 0; }
+    void Detach() { m_handler = nullptr; }
 
 private:
     wxWindow* WindowOf(int id) {
@@ -474,6 +475,8 @@ public:
         auto* dlg = new CWxDialog(tmpl, handler);
         dlg->SetIconData(icon);
         int result = dlg->Run();
+        // The handler goes away with the caller's scope; nothing may reach it afterwards.
+        dlg->Detach();
         dlg->Destroy();
         // Let the toolkit delete the window now rather than at shutdown.
         wxTheApp->ProcessIdle();

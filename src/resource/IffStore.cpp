@@ -34,7 +34,12 @@ int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
 int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
     if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
     if (count <= 0) return kResOk;
-    return m_file->Write(buf, count) == count ? kResOk : kResErrShortWrite;
+    int32_t done = m_file->Write(buf, count);
+    // A write cut short goes on once from where it stopped: a header left half written could
+    // make a moved chunk look free.
+    if (done > 0 && done < count)
+        done += m_file->Write(static_cast<const uint8_t*>(buf) + done, count - done);
+    return done == count ? kResOk : kResErrShortWrite;
 }
 
 bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
