@@ -63,16 +63,22 @@ bool CMemoryFiles::SetEnd(PlatformFile file) {
     return true;
 }
 
-bool CMemoryFiles::Flush(PlatformFile file) { return Find(file) != nullptr; }
+bool CMemoryFiles::Flush(PlatformFile file) {
+    return Find(file) != nullptr;
+}
 
 int64_t CMemoryFiles::Size(PlatformFile file) {
     Handle* h = Find(file);
     return h ? int64_t(files[h->path].size()) : -1;
 }
 
-void CMemoryFiles::Close(PlatformFile file) { m_handles.erase(file); }
+void CMemoryFiles::Close(PlatformFile file) {
+    m_handles.erase(file);
+}
 
-bool CMemoryFiles::Delete(const char* path) { return path && files.erase(path) > 0; }
+bool CMemoryFiles::Delete(const char* path) {
+    return path && files.erase(path) > 0;
+}
 
 std::vector<uint8_t> CInput::Blob() {
     const size_t n = std::min<size_t>(U16(), m_size - std::min(m_pos, m_size));

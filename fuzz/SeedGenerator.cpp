@@ -32,7 +32,8 @@ void Seed(const char* target, const std::string& name, const Bytes& bytes) {
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -86,7 +87,9 @@ Bytes WriteFile(fuzz::CMemoryFiles& files, const char* path, const std::vector<S
     return files.files[path];
 }
 
-Bytes Le16(int v) { return {uint8_t(v), uint8_t(v >> 8)}; }
+Bytes Le16(int v) {
+    return {uint8_t(v), uint8_t(v >> 8)};
+}
 Bytes Cat(std::initializer_list<Bytes> parts);
 
 // A depth sprite of three 4 x 4 frames: rows of colour and depth pairs.
@@ -96,17 +99,22 @@ Bytes TinySpr2() {
     body.resize(frames + 12);
     for (int f = 0; f < 3; ++f) {
         const size_t at = body.size();
-        for (int k = 0; k < 4; ++k) body[frames + 4 * size_t(f) + size_t(k)] = uint8_t(at >> (8 * k));
-        body = Cat({body, Le16(4), Le16(4), Le16(0), Le16(0), Le16(300), Le16(0), Le16(-2), Le16(-3)});
+        for (int k = 0; k < 4; ++k)
+            body[frames + 4 * size_t(f) + size_t(k)] = uint8_t(at >> (8 * k));
+        body =
+            Cat({body, Le16(4), Le16(4), Le16(0), Le16(0), Le16(300), Le16(0), Le16(-2), Le16(-3)});
         for (int row = 0; row < 4; ++row) {
             body = Cat({body, Le16(0), Le16((1 << 13) | 4)});
-            for (int x = 0; x < 4; ++x) body = Cat({body, {uint8_t(10 * x), uint8_t(40 + row)}});
+            for (int x = 0; x < 4; ++x)
+                body = Cat({body, {uint8_t(10 * x), uint8_t(40 + row)}});
         }
         body = Cat({body, Le16(5 << 13)});
     }
     return body;
 }
-Bytes Le32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+Bytes Le32(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
 Bytes Text(const char* s, bool nul = true) {
     Bytes b(s, s + std::strlen(s));
     if (nul) b.push_back(0);
@@ -148,7 +156,8 @@ int main(int argc, char** argv) {
     const Bytes v25 = WriteFile<CIffFileV2>(files, "small25.iff", small);
     const Bytes v10 = WriteFile<CIffFileV1>(files, "small10.iff", small);
     std::vector<fuzz::ImageChunk> plain;
-    for (const Stored& s : small) plain.push_back(s.chunk);
+    for (const Stored& s : small)
+        plain.push_back(s.chunk);
     Bytes v20 = fuzz::BuildIffV2(plain);
     v20[11] = '0';
 
@@ -161,7 +170,8 @@ int main(int argc, char** argv) {
         const Bytes t25 = WriteFile<CIffFileV2>(files, "tiny25.iff", tiny);
         const Bytes t10 = WriteFile<CIffFileV1>(files, "tiny10.iff", tiny);
         std::vector<fuzz::ImageChunk> t;
-        for (const Stored& s : tiny) t.push_back(s.chunk);
+        for (const Stored& s : tiny)
+            t.push_back(s.chunk);
         Bytes t20 = fuzz::BuildIffV2(t);
         t20[11] = '0';
         for (const char* target : {"fuzz_iff_open", "fuzz_iff_edit"}) {
@@ -198,11 +208,13 @@ int main(int argc, char** argv) {
             break;
         case 0x54544173: // TTAs
             Seed("fuzz_string_table", name, Cat({{uint8_t(0x01 | nat << 2 | 0x08), 1}, body}));
-            Seed("fuzz_string_table", name + "w", Cat({{uint8_t(0xA1 | nat << 2 | 0x10), 0}, body}));
+            Seed("fuzz_string_table", name + "w",
+                 Cat({{uint8_t(0xA1 | nat << 2 | 0x10), 0}, body}));
             for (const Stored& t : chunks)
                 if (t.chunk.type == 0x54544142 && t.chunk.id == s.chunk.id) {
                     Seed("fuzz_ttab", name, Cat({WithBlob({0xF1}, t.chunk.body), body}));
-                    Seed("fuzz_ttab", name + "r", Cat({WithBlob({0x20 | (8 << 1)}, t.chunk.body), body}));
+                    Seed("fuzz_ttab", name + "r",
+                         Cat({WithBlob({0x20 | (8 << 1)}, t.chunk.body), body}));
                 }
             break;
         case 0x54544142: // TTAB
@@ -213,12 +225,14 @@ int main(int argc, char** argv) {
         case 0x44475250: // DGRP
             Seed("fuzz_dgrp", name, Cat({{nat}, body}));
             break;
-        case 0x53505223: // SPR#
+        case 0x53505223:   // SPR#
         case 0x53505232: { // SPR2
             const char* target = s.chunk.type == 0x53505223 ? "fuzz_spr" : "fuzz_spr2";
             for (const Stored& p : chunks)
                 if (p.chunk.type == 0x50414C54 && ++perType[s.chunk.type] < 3)
-                    Seed(target, name + "p", Cat({WithBlob({uint8_t(nat | 2 | 4 | 0xC0), 3, uint8_t(p.chunk.id)}, body), p.chunk.body}));
+                    Seed(target, name + "p",
+                         Cat({WithBlob({uint8_t(nat | 2 | 4 | 0xC0), 3, uint8_t(p.chunk.id)}, body),
+                              p.chunk.body}));
             Seed(target, name, WithBlob({uint8_t(nat | 0x40), 2, 0}, body));
             break;
         }
@@ -252,42 +266,69 @@ int main(int argc, char** argv) {
             const uint16_t flags = iff::GetBE16(&v10[pos + 10]);
             if (size < uint32_t(iff::kChunkHeaderV1) || pos + size > v10.size()) break;
             if (type == iff::kTypeName && !(flags & iff::kFlagFree))
-                Seed("fuzz_name_map", "stored", Cat({{uint8_t((flags & iff::kFlagNative) ? 0 : 1)},
-                                                     Bytes(v10.begin() + long(pos + iff::kChunkHeaderV1),
-                                                           v10.begin() + long(pos + size))}));
+                Seed("fuzz_name_map", "stored",
+                     Cat({{uint8_t((flags & iff::kFlagNative) ? 0 : 1)},
+                          Bytes(v10.begin() + long(pos + iff::kChunkHeaderV1),
+                                v10.begin() + long(pos + size))}));
             pos += size;
         }
     }
-    Seed("fuzz_name_map", "legacy", Cat({{0}, Le32(1), {3}, Text("abc", false), Le32(7), {1}, Text("z", false)}));
+    Seed("fuzz_name_map", "legacy",
+         Cat({{0}, Le32(1), {3}, Text("abc", false), Le32(7), {1}, Text("z", false)}));
     // String tables in every format.
-    Seed("fuzz_string_table", "pascal", Cat({{0x18, 0}, Le16(2), {2}, Text("ab", false), {1}, Text("c", false)}));
-    Seed("fuzz_string_table", "plain", Cat({{0x18, 0}, Le16(-1), Le16(2), Text("one"), Text("two")}));
-    Seed("fuzz_string_table", "comments", Cat({{0x18, 0}, Le16(-2), Le16(1), Text("one"), Text("c")}));
-    Seed("fuzz_string_table", "multi", Cat({{0x38, 3}, Le16(-3), Le16(3), {1}, Text("en"), Text(""), {2}, Text("x"), Text("y"), {1}, Text("e2"), Text("!")}));
+    Seed("fuzz_string_table", "pascal",
+         Cat({{0x18, 0}, Le16(2), {2}, Text("ab", false), {1}, Text("c", false)}));
+    Seed("fuzz_string_table", "plain",
+         Cat({{0x18, 0}, Le16(-1), Le16(2), Text("one"), Text("two")}));
+    Seed("fuzz_string_table", "comments",
+         Cat({{0x18, 0}, Le16(-2), Le16(1), Text("one"), Text("c")}));
+    Seed("fuzz_string_table", "multi",
+         Cat({{0x38, 3},
+              Le16(-3),
+              Le16(3),
+              {1},
+              Text("en"),
+              Text(""),
+              {2},
+              Text("x"),
+              Text("y"),
+              {1},
+              Text("e2"),
+              Text("!")}));
     Seed("fuzz_string_table", "caret", Cat({{0x02, 0}, Text("^one^^two^", false)}));
-    Seed("fuzz_string_table", "swapped", Cat({{0x08, 0}, {0xFF, 0xFD}, {0, 2}, {1}, Text("a"), Text(""), {4}, Text("b"), Text("")}));
+    Seed(
+        "fuzz_string_table", "swapped",
+        Cat({{0x08, 0}, {0xFF, 0xFD}, {0, 2}, {1}, Text("a"), Text(""), {4}, Text("b"), Text("")}));
     // Old tree-table versions (count, version, entries) and a plain version 9.
     for (int version = 0; version <= 9; ++version) {
         Bytes body = Cat({Le16(2), Le16(version)});
         if (version >= 9) body.push_back(0);
         for (int e = 0; e < 2; ++e) {
             if (version >= 6) {
-                body = Cat({body, Le16(4096 + e), Le16(0), Le32(2), Le32(0x80), Le32(uint32_t(e)), Le32(0),
-                            Le32(0), Le32(50), Le32(0xFFFFFFFF), Le16(1), Le16(2), Le16(3), Le16(4), Le16(5), Le16(6)});
+                body = Cat({body, Le16(4096 + e), Le16(0), Le32(2), Le32(0x80), Le32(uint32_t(e)),
+                            Le32(0), Le32(0), Le32(50), Le32(0xFFFFFFFF), Le16(1), Le16(2), Le16(3),
+                            Le16(4), Le16(5), Le16(6)});
                 if (version == 7) body.push_back(0);
             } else {
                 body = Cat({body, Le16(4096 + e)});
                 if (version >= 1) body = Cat({body, Le16(0)});
                 body = Cat({body, Le16(2)});
-                if (version <= 1) body = Cat({body, Le16(0), Le16(7), Le16(1), Le16(9)});
-                else if (version == 2) body = Cat({body, Le32(0), Le16(0), Le16(7), Le16(9)});
-                else if (version == 3) body = Cat({body, Le16(0x80), Le32(0), Le16(7), Le16(9)});
-                else body = Cat({body, Le32(0), Le32(uint32_t(e)), Le32(0), Le32(50), version == 5 ? Le32(1) : Bytes{}, Le16(7), Le16(9)});
+                if (version <= 1)
+                    body = Cat({body, Le16(0), Le16(7), Le16(1), Le16(9)});
+                else if (version == 2)
+                    body = Cat({body, Le32(0), Le16(0), Le16(7), Le16(9)});
+                else if (version == 3)
+                    body = Cat({body, Le16(0x80), Le32(0), Le16(7), Le16(9)});
+                else
+                    body = Cat({body, Le32(0), Le32(uint32_t(e)), Le32(0), Le32(50),
+                                version == 5 ? Le32(1) : Bytes{}, Le16(7), Le16(9)});
             }
         }
-        Seed("fuzz_ttab", "v" + std::to_string(version), WithBlob({uint8_t(0x81 | (4 << 1))}, body));
+        Seed("fuzz_ttab", "v" + std::to_string(version),
+             WithBlob({uint8_t(0x81 | (4 << 1))}, body));
     }
-    Seed("fuzz_dirlist", "list", Text("c:\\game\\objects;.\\local; downloads/objects;\\\\server\\share", false));
+    Seed("fuzz_dirlist", "list",
+         Text("c:\\game\\objects;.\\local; downloads/objects;\\\\server\\share", false));
     Seed("fuzz_dirlist", "lead", Text(";a;;b\\", false));
     std::printf("wrote %d seeds into %s\n", g_written, argv[1]);
     return 0;

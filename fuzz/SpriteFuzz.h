@@ -49,8 +49,8 @@ inline int RunSpriteInput(uint32_t type, const uint8_t* data, size_t size) {
             if (int64_t(measured[0]) * measured[1] > (1 << 20)) continue;
             DibPtr color, depth, alpha;
             RenderSpriteFrame(file, 2000, frame, MakeColorRef(255, 0, 255), &transparent, position,
-                              measured, (options & 0x80) ? &palette : nullptr, &usedPalette,
-                              &color, (options & 0x40) ? &depth : nullptr, &alpha);
+                              measured, (options & 0x80) ? &palette : nullptr, &usedPalette, &color,
+                              (options & 0x40) ? &depth : nullptr, &alpha);
         } catch (const CBadTokenError&) {
         }
     }

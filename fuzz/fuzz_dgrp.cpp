@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CDrawGroup group;
     group.LoadDrawGroup(*iff.File(), 100);
     size_t placements = 0;
-    for (const CDrawGroupImage& image : group.images) placements += image.placements.size();
+    for (const CDrawGroupImage& image : group.images)
+        placements += image.placements.size();
     (void)placements;
     return 0;
 }

@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     DirectoryList dirs = ParseDirectoryList(text.c_str());
     size_t total = 0;
-    for (const CTGString& dir : dirs) total += dir.Length();
+    for (const CTGString& dir : dirs)
+        total += dir.Length();
     (void)total;
     return 0;
 }

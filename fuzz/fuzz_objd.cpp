@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         d->Version();
         d->TreeTableId();
         d->IsMaster();
-        for (int32_t at = -2; at < CObjectDefinition::kDataSize + 2; at += 2) d->Word(at);
+        for (int32_t at = -2; at < CObjectDefinition::kDataSize + 2; at += 2)
+            d->Word(at);
         if (CObjectDefinition* m = d->Master()) m->Parts();
         set.FindDefinition(d->MasterId());
     }

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (drawn++ >= 3) break;
         for (int32_t selector : {9, int32_t(size % 12)}) {
             bool badToken = false;
-            DibPtr picture = RenderObjectPreviewNoThrow(*master, selector, 0x00FFFFFF,
-                                                        selector & 1, &badToken);
+            DibPtr picture =
+                RenderObjectPreviewNoThrow(*master, selector, 0x00FFFFFF, selector & 1, &badToken);
         }
     }
     set.CloseFile();

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t i = 0; i <= count + 1; ++i) {
         table.GetText(i);
         table.GetComment(i);
-        for (int32_t slot = 0; slot < kLanguageCount; slot += 7) table.GetText(i, slot);
+        for (int32_t slot = 0; slot < kLanguageCount; slot += 7)
+            table.GetText(i, slot);
     }
     if (writable) {
         table.SetText(count + 1, "fuzz");

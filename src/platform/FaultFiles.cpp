@@ -75,11 +75,15 @@ bool CFaultFiles::Flush(PlatformFile file) {
     return Next(FaultOp::Flush) == FaultKind::None && m_inner.Flush(file);
 }
 
-int64_t CFaultFiles::Size(PlatformFile file) { return m_crashed ? -1 : m_inner.Size(file); }
+int64_t CFaultFiles::Size(PlatformFile file) {
+    return m_crashed ? -1 : m_inner.Size(file);
+}
 
 void CFaultFiles::Close(PlatformFile file) {
     m_positions.erase(file);
     m_inner.Close(file);
 }
 
-bool CFaultFiles::Delete(const char* path) { return !m_crashed && m_inner.Delete(path); }
+bool CFaultFiles::Delete(const char* path) {
+    return !m_crashed && m_inner.Delete(path);
+}

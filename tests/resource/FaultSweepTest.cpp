@@ -94,7 +94,8 @@ void MakeBase(const std::string& path, Version v, bool free, int fillerSize, int
         ASSERT_EQ(file->Open(path.c_str()), kResOk);
         Add(*file, kOBJD, 128, "Sample object", 216);
         Add(*file, kFILL, 1, "", size_t(fillerSize));
-        for (int16_t i = 0; i < 4; ++i) Add(*file, kBHAV, int16_t(4096 + i), "routine", 40 + 30 * size_t(i));
+        for (int16_t i = 0; i < 4; ++i)
+            Add(*file, kBHAV, int16_t(4096 + i), "routine", 40 + 30 * size_t(i));
         Add(*file, kFILL, 2, "", size_t(fillerSize));
         Add(*file, kSPR2, 2000, "sprite", size_t(spriteSize));
         SaveTable(*file, 128, 5, "first ");
@@ -114,7 +115,8 @@ void MakeBase(const std::string& path, Version v, bool free, int fillerSize, int
         ASSERT_GE(size, header);
         if (type == kFILL || type == iff::kTypeMap) {
             iff::PutBE32(&bytes[pos], iff::kTypeFree);
-            iff::PutBE16(&bytes[pos + 10], uint16_t(iff::GetBE16(&bytes[pos + 10]) | iff::kFlagFree));
+            iff::PutBE16(&bytes[pos + 10],
+                         uint16_t(iff::GetBE16(&bytes[pos + 10]) | iff::kFlagFree));
         }
         pos += size;
     }
@@ -229,7 +231,8 @@ protected:
                     IffCheckReport report;
                     CheckIffFile(workPath.c_str(), report);
                     std::string problems;
-                    for (const std::string& p : report.problems) problems += "; " + p;
+                    for (const std::string& p : report.problems)
+                        problems += "; " + p;
                     tally.failures.push_back(where + ": lost " + lost + problems);
                     continue;
                 }
@@ -258,10 +261,11 @@ protected:
         }
         std::printf("[sweep] %s: %lld fault points\n", s.name, (long long)tally.points);
         for (const auto& [kind, c] : tally.kinds)
-            std::printf("    %-10s tried %lld, opened %lld, kept every untouched chunk %lld (with labels "
-                        "%lld), still after the next session %lld\n",
-                        KindName(kind), (long long)c.runs, (long long)c.opened, (long long)c.kept,
-                        (long long)c.labels, (long long)c.later);
+            std::printf(
+                "    %-10s tried %lld, opened %lld, kept every untouched chunk %lld (with labels "
+                "%lld), still after the next session %lld\n",
+                KindName(kind), (long long)c.runs, (long long)c.opened, (long long)c.kept,
+                (long long)c.labels, (long long)c.later);
         for (size_t i = 0; i < tally.failures.size() && i < 12; ++i)
             std::printf("    %s\n", tally.failures[i].c_str());
         return tally;
@@ -294,7 +298,8 @@ const std::set<Key> kTableChunks = {{kTTAB, 128}, {kTTAs, 128}};
 void EditTable(CResourceFile& file, const std::function<void()>& arm) {
     CTreeTable table(8);
     ASSERT_EQ(table.Load(&file, 128), 0);
-    for (CTreeTableEntry& e : table.Entries()) e.name = (std::string(e.name.Text()) + " renamed").c_str();
+    for (CTreeTableEntry& e : table.Entries())
+        e.name = (std::string(e.name.Text()) + " renamed").c_str();
     for (int i = 0; i < 3; ++i) {
         CTreeTableEntry& e = table.AddEntry();
         e.stringIndex = table.Count() - 1;
@@ -341,17 +346,25 @@ TEST_F(FaultSweep, SavingTreeTableIn25File) {
 }
 
 TEST_F(FaultSweep, ReplacingChunkWithLargerOne) {
-    Expect(Sweep({"replace with a larger chunk, 1.0", Version::V1, false, 300, {{kBHAV, 4097}},
+    Expect(Sweep({"replace with a larger chunk, 1.0",
+                  Version::V1,
+                  false,
+                  300,
+                  {{kBHAV, 4097}},
                   EditReplace}));
-    Expect(Sweep({"replace with a larger chunk, 2.5", Version::V25, false, 300, {{kBHAV, 4097}},
+    Expect(Sweep({"replace with a larger chunk, 2.5",
+                  Version::V25,
+                  false,
+                  300,
+                  {{kBHAV, 4097}},
                   EditReplace}));
 }
 
 TEST_F(FaultSweep, ClosingWithCompaction) {
-    Expect(Sweep({"close with compaction, 1.0", Version::V1, true, 4000, {{kBHAV, 4099}},
-                  EditCompact}));
-    Expect(Sweep({"close with compaction, 2.5", Version::V25, true, 4000, {{kBHAV, 4099}},
-                  EditCompact}));
+    Expect(Sweep(
+        {"close with compaction, 1.0", Version::V1, true, 4000, {{kBHAV, 4099}}, EditCompact}));
+    Expect(Sweep(
+        {"close with compaction, 2.5", Version::V25, true, 4000, {{kBHAV, 4099}}, EditCompact}));
 }
 
 } // namespace
@@ -365,9 +378,15 @@ TEST_F(FaultSweep, CompactionMovingChunkLargerThanItsGap) {
     for (Version v : {Version::V1, Version::V25}) {
         Scenario s{v == Version::V1 ? "close with compaction, sprite larger than its gap, 1.0"
                                     : "close with compaction, sprite larger than its gap, 2.5",
-                   v, true, 5200, {{kBHAV, 4099}}, EditCompact, 20000};
+                   v,
+                   true,
+                   5200,
+                   {{kBHAV, 4099}},
+                   EditCompact,
+                   20000};
         const Tally t = Sweep(s);
-        for (const auto& [kind, c] : t.kinds) EXPECT_EQ(c.opened, c.runs) << KindName(kind);
+        for (const auto& [kind, c] : t.kinds)
+            EXPECT_EQ(c.opened, c.runs) << KindName(kind);
         s.written.insert({kSPR2, 2000});
         const Tally others = Sweep(s);
         for (const auto& [kind, c] : others.kinds) {
