@@ -36,7 +36,7 @@ inline int RunSpriteInput(uint32_t type, const uint8_t* data, size_t size) {
     CMemoryIff iff(BuildIffV2(chunks), true, false);
     CResourceFile* file = iff.File();
     if (!file) return 0;
-    for (int32_t frame = -1; frame <= frames % 8; ++frame) {
+    for (int32_t frame = -1; frame <= frames % 4; ++frame) {
         int32_t transparent = (options & 4) ? -1 : (options >> 3);
         int32_t position[2];
         int32_t measured[2];
@@ -46,7 +46,7 @@ inline int RunSpriteInput(uint32_t type, const uint8_t* data, size_t size) {
             RenderSpriteFrame(file, 2000, frame, MakeColorRef(255, 0, 255), &transparent, position,
                               measured, &palette, &usedPalette, nullptr, nullptr, nullptr);
             // Planes are width x height bytes each: decoding huge frames only costs time.
-            if (int64_t(measured[0]) * measured[1] > (1 << 20)) continue;
+            if (int64_t(measured[0]) * measured[1] > (1 << 16)) continue;
             DibPtr color, depth, alpha;
             RenderSpriteFrame(file, 2000, frame, MakeColorRef(255, 0, 255), &transparent, position,
                               measured, (options & 0x80) ? &palette : nullptr, &usedPalette, &color,
