@@ -1,5 +1,6 @@
 #include "resource/IffFileBase.h"
 
+#include "common/AsciiCase.h"
 #include "common/BoundedString.h"
 #include "fileio/FileObject.h"
 #include "resource/IffFormat.h"
@@ -55,22 +56,6 @@ std::unique_ptr<IndexEntry> ChunkIndex::Remove(IndexEntry* entry) {
 } // namespace iff
 
 using iff::IndexEntry;
-
-namespace {
-
-bool EqualNoCase(const std::string& a, const char* b) {
-    const size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-} // namespace
 
 CIffFileBase::CIffFileBase(int32_t headerSize) : m_store(headerSize) {
     m_internal.newestFirst = headerSize == iff::kChunkHeaderV1;
@@ -282,7 +267,7 @@ int32_t CIffFileBase::MakeLabelUnique(uint32_t type, CBoundedString& label) {
     auto taken = [&](const char* text) {
         if (!node) return false;
         for (auto& e : node->entries)
-            if (EqualNoCase(EntryLabel(*e), text)) return true;
+            if (EqualsNoCase(EntryLabel(*e), text)) return true;
         return false;
     };
     const std::string base = label.Text();

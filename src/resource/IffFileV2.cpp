@@ -1,5 +1,6 @@
 #include "resource/IffFileV2.h"
 
+#include "common/AsciiCase.h"
 #include "common/BoundedString.h"
 #include "fileio/FileObject.h"
 #include "resource/IffFormat.h"
@@ -24,16 +25,6 @@ void CopyLabel(char* dst, const char* src) {
     std::memset(dst, 0, 64);
     for (int i = 0; i < iff::kMaxLabelChars && src && src[i]; ++i)
         dst[i] = src[i];
-}
-
-bool EqualNoCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        char x = *a, y = *b;
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-        if (!x) return true;
-    }
 }
 
 void RemoveMapEntries(iff::ChunkIndex& index) {
@@ -348,7 +339,7 @@ CChunk* CIffFileV2::GetChunkByLabel(uint32_t type, const CBoundedString& label,
         iff::TypeNode* node = label.Length() > 0 ? List().FindType(type) : nullptr;
         if (node)
             for (auto& e : node->entries)
-                if ((e->flags >> 8) == 0 && EqualNoCase(e->label, label.Text())) {
+                if ((e->flags >> 8) == 0 && EqualsNoCase(e->label, label.Text())) {
                     found = e.get();
                     break;
                 }

@@ -1,5 +1,6 @@
 #include "resource/NameMap.h"
 
+#include "common/AsciiCase.h"
 #include "common/BoundedString.h"
 #include "model/FieldStream.h"
 #include "resource/IffFormat.h"
@@ -13,18 +14,6 @@ std::string CutLabel(const char* text) {
     std::string s = text ? text : "";
     if (s.size() > size_t(iff::kMaxLabelChars)) s.resize(size_t(iff::kMaxLabelChars));
     return s;
-}
-
-bool EqualNoCase(const std::string& a, const char* b) {
-    const size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -53,7 +42,7 @@ const CNameMap::Entry* CNameMap::Find(int32_t key) const {
 
 int32_t CNameMap::FindLabel(const char* text, int32_t after) const {
     for (int32_t i = after + 1; i < int32_t(m_entries.size()); ++i)
-        if (EqualNoCase(m_entries[size_t(i)].label, text)) return i;
+        if (EqualsNoCase(m_entries[size_t(i)].label, text)) return i;
     return -1;
 }
 

@@ -1,5 +1,6 @@
 #include "resource/ResourceKinds.h"
 
+#include "common/AsciiCase.h"
 #include <string_view>
 
 #include "common/BoundedString.h"
@@ -11,19 +12,8 @@
 
 namespace {
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool EndsWithNoCase(std::string_view s, std::string_view tail) {
-    return s.size() >= tail.size() && EqualNoCase(s.substr(s.size() - tail.size()), tail);
+    return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
 constexpr uint32_t kSpriteTypes[] = {MakeTypeCode("SPR#"), MakeTypeCode("DGRP"),
@@ -53,7 +43,7 @@ std::optional<std::string> ResolvePathForRow(const char* path, const char* ext) 
     const std::size_t baseStart = sep == std::string_view::npos ? 0 : sep + 1;
     const std::size_t dot = p.rfind('.');
     if (dot != std::string_view::npos && dot >= baseStart) {
-        if (!EqualNoCase(p.substr(dot), rowExt)) return std::nullopt;
+        if (!EqualsNoCase(p.substr(dot), rowExt)) return std::nullopt;
         return std::string(p);
     }
     if (baseStart >= p.size()) return std::nullopt;
@@ -98,7 +88,7 @@ int32_t CMultiFormatFile::Create(const char* path) {
     for (const Row& row : m_rows) {
         bool done = false;
         for (const std::string& ext : created)
-            done = done || EqualNoCase(ext, row.ext);
+            done = done || EqualsNoCase(ext, row.ext);
         if (done) continue;
         std::unique_ptr<CResourceFile> file = MakeFile(row.kind);
         if (!file) continue;
