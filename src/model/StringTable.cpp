@@ -344,12 +344,17 @@ int32_t CStringTable::Save() {
     auto& english = merge.m_sets[0];
     for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
         auto& set = merge.m_sets[size_t(slot)];
-        for (size_t p = set.size(); p < english.size(); ++p)
-            set.push_back(StringItem{english[p].text, english[p].comment, 0});
+        // A set made only of fall-back copies is dropped; deciding that before padding keeps a
+        // large English table from being copied into every empty language first.
         bool own = false;
         for (const auto& item : set)
             own = own || item.sourceLanguage != 0;
-        if (!own) set.clear();
+        if (!own) {
+            set.clear();
+            continue;
+        }
+        for (size_t p = set.size(); p < english.size(); ++p)
+            set.push_back(StringItem{english[p].text, english[p].comment, 0});
     }
 
     int64_t total = 0, size = 4;
