@@ -56,7 +56,7 @@ public:
     // The last header read failed in the file layer, so it did not find where the chain ends:
     // nothing may be appended there, and a walk that stopped there has not seen every chunk.
     bool readFailed = false;
-    int32_t lastAlloc = -1;  // where the previous allocation search stopped (<= 0: none)
+    int32_t lastAlloc = -1; // where the previous allocation search stopped (<= 0: none)
 
 private:
     int32_t WriteFreeHeader(int32_t pos, int32_t size);
