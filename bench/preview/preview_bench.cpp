@@ -55,18 +55,6 @@ SampleFile& Sample() {
     return sample;
 }
 
-PreviewDefinition ViewOf(const CObjectDefinition& d) {
-    PreviewDefinition p;
-    p.baseGraphicId = d.BaseGraphicId();
-    p.graphicCount = d.GraphicCount();
-    p.masterId = d.MasterId();
-    p.subIndex = d.SubIndex();
-    p.placementLevel = d.PlacementLevel();
-    p.dynamicSpriteBase = d.DynamicSpriteBaseId();
-    p.dynamicSpriteCount = d.DynamicSpriteCount();
-    return p;
-}
-
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -76,10 +64,10 @@ double Median(std::vector<double> v) {
 void BM_SofaView9(benchmark::State& state) {
     SampleFile& sample = Sample();
     CObjectDefinition& sofa = sample.Sofa();
-    PreviewDefinition master = ViewOf(sofa);
+    PreviewDefinition master = PreviewDefinitionOf(sofa);
     std::vector<PreviewDefinition> parts;
     for (const CObjectDefinition* p : sofa.Parts())
-        parts.push_back(ViewOf(*p));
+        parts.push_back(PreviewDefinitionOf(*p));
     for (PreviewDefinition& p : parts)
         master.parts.push_back(&p);
     CResourceFile& file = *sample.objects.ResourceFile();

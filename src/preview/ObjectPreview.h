@@ -39,6 +39,9 @@ struct PreviewDefinition {
     std::vector<PreviewDefinition*> parts;
 };
 
+// The renderer's view of a model definition (parts not linked).
+PreviewDefinition PreviewDefinitionOf(const CObjectDefinition& definition);
+
 // Renders from chunks of file; see RenderObjectPreview.
 DibPtr RenderPreview(CResourceFile& file, PreviewDefinition& definition, std::int32_t viewSelector,
                      ColorRef background, std::int32_t floorGrid);

@@ -6,9 +6,7 @@
 #include "preview/ObjectPreview.h"
 #include "preview/SpriteDecoder.h"
 
-namespace {
-
-PreviewDefinition ViewOf(const CObjectDefinition& d) {
+PreviewDefinition PreviewDefinitionOf(const CObjectDefinition& d) {
     PreviewDefinition p;
     p.baseGraphicId = d.BaseGraphicId();
     p.graphicCount = d.GraphicCount();
@@ -23,19 +21,17 @@ PreviewDefinition ViewOf(const CObjectDefinition& d) {
     return p;
 }
 
-} // namespace
-
 DibPtr RenderObjectPreview(CObjectDefinition& definition, std::int32_t viewSelector,
                            ColorRef background, std::int32_t floorGrid) {
     CResourceFile* file = definition.Owner().ResourceFile();
     if (!file) return nullptr;
 
-    PreviewDefinition root = ViewOf(definition);
+    PreviewDefinition root = PreviewDefinitionOf(definition);
     const std::vector<CObjectDefinition*>& parts = definition.Parts();
     std::vector<PreviewDefinition> partViews;
     partViews.reserve(parts.size());
     for (const CObjectDefinition* part : parts)
-        partViews.push_back(ViewOf(*part));
+        partViews.push_back(PreviewDefinitionOf(*part));
     for (PreviewDefinition& p : partViews)
         root.parts.push_back(&p);
 
