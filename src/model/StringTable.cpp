@@ -1,5 +1,6 @@
 #include "model/StringTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -207,6 +208,19 @@ int32_t CStringTable::LoadList(CResourceFile* file, int16_t id, bool allLanguage
 }
 
 int32_t CStringTable::Load(bool allLanguages, bool fillFromEnglish) {
+    return Read(allLanguages, fillFromEnglish, allLanguages);
+}
+
+void CStringTable::CopyEnglishInto(int32_t slot) {
+    auto& set = m_sets[size_t(slot)];
+    if (slot == 0 || !set.empty()) return;
+    const auto& english = m_sets[0];
+    set.reserve(english.size());
+    for (const auto& item : english)
+        set.push_back(StringItem{item.text, std::nullopt, 0});
+}
+
+int32_t CStringTable::Read(bool allLanguages, bool fillFromEnglish, bool copyEnglish) {
     if (!m_file || !m_file->IsOpen()) return -1;
     Clear();
     CChunk* chunk = m_file->GetChunk(m_type, m_id, m_caret ? nullptr : &SwapStringTableBody);
@@ -218,15 +232,9 @@ int32_t CStringTable::Load(bool allLanguages, bool fillFromEnglish) {
     Parse(chunk->Body(), chunk->Size(), allLanguages, fillFromEnglish);
     // A fetched chunk already has its place in the file, so releasing it writes nothing.
     m_file->ReleaseChunk(chunk);
-    if (allLanguages) {
-        const auto& english = m_sets[0];
-        for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
-            auto& set = m_sets[size_t(slot)];
-            if (!set.empty()) continue;
-            for (const auto& item : english)
-                set.push_back(StringItem{item.text, std::nullopt, 0});
-        }
-    }
+    if (copyEnglish)
+        for (int32_t slot = 1; slot < kLanguageCount; ++slot)
+            CopyEnglishInto(slot);
     return 0;
 }
 
@@ -292,6 +300,8 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
         std::string text, comment;
     };
     std::vector<Triple> items;
+    // Each item takes at least three bytes, whatever the count claims.
+    items.reserve(size_t(std::clamp<int32_t>(count, 0, size / 3)));
     for (int32_t i = 0; i < count; ++i) {
         Triple t;
         if (!in.Byte(t.code) || !in.CString(t.text) || !in.CString(t.comment)) break;
@@ -326,33 +336,40 @@ int32_t CStringTable::Save() {
     // The stored table, all languages; a caret table is merged with its caret chunk.
     CStringTable merge;
     merge.Configure(m_file, m_type, m_id, m_caret, w);
-    const int32_t loaded = merge.Load(true, true);
+    // English copies only for the working language: every other language without strings of
+    // its own is dropped below anyway, and copying a large table into all of them costs.
+    const int32_t loaded = merge.Read(true, true, false);
     // Only a missing chunk may be merged as empty: after a failed read, writing would drop every
     // other language that the chunk holds.
     if (loaded != 0 && loaded != kResErrNoChunk) return loaded;
+    if (loaded == 0) merge.CopyEnglishInto(w);
 
     const int32_t n = Count(w);
     for (int32_t p = 1; p <= n; ++p) {
         merge.SetText(p, GetText(p, w), w);
         if (const char* comment = GetComment(p, w)) merge.SetComment(p, comment, w);
     }
+    // A set made only of fall-back copies is dropped; deciding that first keeps a large English
+    // table from being copied and commented in every empty language.
+    for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
+        auto& set = merge.m_sets[size_t(slot)];
+        bool own = false;
+        for (const auto& item : set)
+            own = own || item.sourceLanguage != 0;
+        if (!own) set.clear();
+    }
     // Comments do not depend on the language: the US English one wins.
-    for (int32_t p = 1; p <= n; ++p)
-        for (int32_t slot = 1; slot < kLanguageCount; ++slot)
-            if (p <= merge.Count(slot)) merge.SetComment(p, merge.GetComment(p, 0), slot);
+    for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
+        const int32_t held = std::min(n, merge.Count(slot));
+        for (int32_t p = 1; p <= held; ++p)
+            merge.SetComment(p, merge.GetComment(p, 0), slot);
+    }
 
     auto& english = merge.m_sets[0];
     for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
         auto& set = merge.m_sets[size_t(slot)];
-        // A set made only of fall-back copies is dropped; deciding that before padding keeps a
-        // large English table from being copied into every empty language first.
-        bool own = false;
-        for (const auto& item : set)
-            own = own || item.sourceLanguage != 0;
-        if (!own) {
-            set.clear();
-            continue;
-        }
+        if (set.empty()) continue;
+        set.reserve(english.size());
         for (size_t p = set.size(); p < english.size(); ++p)
             set.push_back(StringItem{english[p].text, english[p].comment, 0});
     }

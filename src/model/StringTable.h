@@ -88,6 +88,9 @@ private:
     std::vector<StringItem>* Set(int32_t language);
     const std::vector<StringItem>* Set(int32_t language) const;
     void Clear();
+    // Load; copyEnglish gives every language without strings of its own English copies.
+    int32_t Read(bool allLanguages, bool fillFromEnglish, bool copyEnglish);
+    void CopyEnglishInto(int32_t slot);
     void Parse(const uint8_t* body, int32_t size, bool allLanguages, bool fillFromEnglish);
     void StoreAt(int32_t position, const std::string& text, const std::string* comment);
 
