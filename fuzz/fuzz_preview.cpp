@@ -4,8 +4,16 @@
 
 #include "FuzzSupport.h"
 #include "model/ObjectDefinitions.h"
+#include "platform/DibSection.h"
 #include "preview/ObjectPreview.h"
 #include "resource/ResourceFile.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // A sprite or canvas of hostile size would zero-fill up to 256 MiB on each run; drawing a
+    // 4 MiB one takes the same paths.
+    CDibSection::SetByteLimit(std::size_t(4) << 20);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> image(data, data + size);

@@ -1,9 +1,18 @@
 #include "platform/DibSection.h"
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <optional>
+
+namespace {
+std::atomic<std::size_t> g_byteLimit{CDibSection::kMaxBytes};
+}
+
+void CDibSection::SetByteLimit(std::size_t bytes) {
+    g_byteLimit = bytes < kMaxBytes ? bytes : kMaxBytes;
+}
 
 std::unique_ptr<CDibSection> CDibSection::Create(std::int32_t width, std::int32_t height,
                                                  int bitsPerPixel, const RgbQuad* colorTable) {
@@ -11,7 +20,7 @@ std::unique_ptr<CDibSection> CDibSection::Create(std::int32_t width, std::int32_
     if (bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24) return nullptr;
     const std::size_t rowBits = std::size_t(width) * std::size_t(bitsPerPixel);
     const std::size_t stride = ((rowBits + 31) / 32) * 4;
-    if (stride > kMaxBytes / std::size_t(height)) return nullptr;
+    if (stride > g_byteLimit.load() / std::size_t(height)) return nullptr;
 
     std::unique_ptr<CDibSection> dib(new (std::nothrow) CDibSection());
     if (!dib) return nullptr;

@@ -43,6 +43,9 @@ public:
     static constexpr int kColorTableSize = 256;
     // Larger sections are refused, as the platform refuses sections it cannot map.
     static constexpr std::size_t kMaxBytes = std::size_t(1) << 28;
+    // Lowers (or restores, up to kMaxBytes) that limit for the whole process: fuzzing uses it so
+    // that hostile sizes cost a refusal rather than zero-filling hundreds of megabytes per run.
+    static void SetByteLimit(std::size_t bytes);
 
     // Creates a zero-filled section of 8, 16 or 24 bits per pixel. colorTable, when given, holds
     // 256 entries and is copied. Returns null for a size or depth the platform would refuse.

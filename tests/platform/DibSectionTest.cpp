@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/DibSection.h"
 
 namespace {
@@ -24,6 +26,16 @@ TEST(DibSection, RefusesWhatThePlatformWouldRefuse) {
     EXPECT_FALSE(CDibSection::Create(5, 5, 32));
     EXPECT_FALSE(CDibSection::Create(0x7FFFFFFF, 0x7FFFFFFF, 24));
     EXPECT_FALSE(CDibSection::Create(40000, 40000, 24));
+}
+
+TEST(DibSection, ByteLimitCanBeLoweredAndRestoredButNotRaised) {
+    CDibSection::SetByteLimit(1024);
+    EXPECT_TRUE(CDibSection::Create(16, 16, 24));  // 768 bytes
+    EXPECT_FALSE(CDibSection::Create(16, 32, 24)); // 1536 bytes
+    CDibSection::SetByteLimit(SIZE_MAX);
+    EXPECT_TRUE(CDibSection::Create(16, 32, 24));
+    EXPECT_FALSE(CDibSection::Create(40000, 40000, 24)); // still above the platform's limit
+    CDibSection::SetByteLimit(CDibSection::kMaxBytes);
 }
 
 TEST(DibSection, ColourTableIsCopiedAndDescribed) {
