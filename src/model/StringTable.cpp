@@ -162,6 +162,17 @@ void CStringTable::SetText(int32_t position, const char* text, int32_t language)
     item.sourceLanguage = int8_t(Slot(language));
 }
 
+void CStringTable::PadTo(int32_t count, int32_t language) {
+    auto* set = Set(language);
+    if (!set || count <= int32_t(set->size())) return;
+    const size_t from = set->size();
+    set->resize(size_t(count));
+    for (size_t p = from; p < set->size(); ++p) {
+        (*set)[p].text.emplace();
+        (*set)[p].sourceLanguage = int8_t(Slot(language));
+    }
+}
+
 void CStringTable::InsertText(int32_t position, const char* text, int32_t language) {
     auto* set = Set(language);
     if (!set) return;
@@ -345,6 +356,7 @@ int32_t CStringTable::Save() {
     if (loaded == 0) merge.CopyEnglishInto(w);
 
     const int32_t n = Count(w);
+    merge.m_sets[size_t(w)].reserve(size_t(n));
     for (int32_t p = 1; p <= n; ++p) {
         merge.SetText(p, GetText(p, w), w);
         if (const char* comment = GetComment(p, w)) merge.SetComment(p, comment, w);

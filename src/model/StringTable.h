@@ -68,6 +68,8 @@ public:
     // Position 1..Count + 1 (Count + 1 appends). nullptr stores an empty text.
     void SetText(int32_t position, const char* text, int32_t language = kDefaultLanguage);
     void InsertText(int32_t position, const char* text, int32_t language = kDefaultLanguage);
+    // Appends empty texts until the language holds count items, as SetText(Count + 1, "") would.
+    void PadTo(int32_t count, int32_t language = kDefaultLanguage);
     // Position 1..Count; nullptr removes the comment.
     void SetComment(int32_t position, const char* text, int32_t language = kDefaultLanguage);
     int32_t Count(int32_t language = kDefaultLanguage) const;

@@ -256,8 +256,7 @@ int32_t CTreeTable::SaveAs(CResourceFile* file, int16_t id, const char* label) {
     strings.Load(false, true); // a missing chunk leaves it empty; Save reports a failed read
     for (const CTreeTableEntry& e : m_entries) {
         if (e.stringIndex < 0 || e.stringIndex >= kMaxEntries) continue;
-        while (strings.Count() < e.stringIndex)
-            strings.SetText(strings.Count() + 1, "");
+        strings.PadTo(e.stringIndex);
         const int32_t at = e.stringIndex + 1;
         strings.SetText(at, e.name.Text());
         const char* stored = strings.GetComment(at);

@@ -206,6 +206,16 @@ TEST_F(StringTableTest, SetOperationsKeepToTheirRanges) {
     EXPECT_EQ(t.GetText(1, 25), nullptr);
     t.ClearLanguage(kUS);
     EXPECT_EQ(t.Count(), 0);
+
+    // Padding appends empty texts of the working language and never shortens.
+    t.SetText(1, "kept");
+    t.PadTo(3);
+    t.PadTo(2);
+    t.PadTo(5, 99);
+    ASSERT_EQ(t.Count(), 3);
+    EXPECT_STREQ(t.GetText(1), "kept");
+    EXPECT_STREQ(t.GetText(3), "");
+    EXPECT_EQ(t.Item(3)->sourceLanguage, t.Item(1)->sourceLanguage);
 }
 
 TEST_F(StringTableTest, EmptyTableSavesFourBytesAsStrNumber) {
