@@ -103,7 +103,12 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
         });
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         auto it = byOffset.find(from);
-        if (it != byOffset.end()) *it->second = to;
+        if (it == byOffset.end()) return;
+        // A chunk copied behind the chain moves again later, from its new place.
+        int32_t* offset = it->second;
+        *offset = to;
+        byOffset.erase(it);
+        byOffset[to] = offset;
     });
 }
 

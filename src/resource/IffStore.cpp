@@ -4,6 +4,7 @@
 #include "resource/IffFormat.h"
 #include "resource/ResourceFile.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -156,12 +157,40 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
     return kResOk;
 }
 
+int32_t CIffStore::ChainEnd(int32_t pos) {
+    ChunkHeader h;
+    while (ReadChunkHeader(pos, h))
+        pos += h.size;
+    return readFailed ? kResErrShortRead : pos;
+}
+
+int32_t CIffStore::MoveDown(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
+                            uint8_t* buf) {
+    // The chain must stay whole should anything stop us between any two writes, so the chunk's
+    // own header is written last: until then a free chunk of cover bytes at the new place leads
+    // a scan past the gap, the body goes behind it, and the rest bytes between the moved chunk
+    // and the next one become a free chunk of their own.
+    uint8_t header[kChunkHeaderV2];
+    if (int32_t e = ReadAt(from, header, m_headerSize)) return e;
+    if (int32_t e = WriteFreeHeader(to, cover)) return e;
+    for (int32_t done = m_headerSize; done < size;) {
+        const int32_t n = size - done < kTransferBuffer ? size - done : kTransferBuffer;
+        if (int32_t e = ReadAt(from + done, buf, n)) return e;
+        if (int32_t e = WriteAt(to + done, buf, n)) return e;
+        done += n;
+    }
+    if (rest > 0)
+        if (int32_t e = WriteFreeHeader(to + size, rest)) return e;
+    return WriteAt(to, header, m_headerSize);
+}
+
 int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved) {
     if (!m_file) return kResErrNotOpen;
     std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[kTransferBuffer]);
     if (!buf) return kResErrNoMemory;
     int32_t p = kFileHeaderSize;
     int32_t shift = 0;
+    int32_t chainEnd = -1; // found when the first chunk larger than its gap is met
     ChunkHeader h;
     while (ReadChunkHeader(p, h)) {
         if ((h.flags & kFlagFree) || (dropMaps && h.type == kTypeMap)) {
@@ -170,30 +199,38 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             continue;
         }
         if (shift > 0) {
-            // The chain must stay whole should anything stop us between any two writes, so the
-            // chunk's own header is written last: until then one free chunk at the new place
-            // leads a scan past the gap (and past the chunk itself when the two overlap, since
-            // moving then overwrites the old copy), the body goes behind it, and the bytes
-            // between the moved chunk and the next one become a free chunk of their own.
             const int32_t to = p - shift;
-            const int32_t head = m_headerSize;
-            uint8_t header[kChunkHeaderV2];
-            if (int32_t e = ReadAt(p, header, head)) return e;
-            const bool overlaps = h.size + head > shift;
-            if (int32_t e = WriteFreeHeader(to, overlaps ? shift + h.size : shift)) return e;
-            for (int32_t done = head; done < h.size;) {
-                const int32_t n = h.size - done < kTransferBuffer ? h.size - done : kTransferBuffer;
-                if (int32_t e = ReadAt(p + done, buf.get(), n)) return e;
-                if (int32_t e = WriteAt(to + done, buf.get(), n)) return e;
-                done += n;
+            const bool overlaps = h.size + m_headerSize > shift;
+            if (overlaps && chainEnd < 0) {
+                chainEnd = ChainEnd(p);
+                if (chainEnd < 0) return chainEnd;
             }
-            if (int32_t e = WriteFreeHeader(to + h.size, shift)) return e;
-            if (int32_t e = WriteAt(to, header, head)) return e;
-            if (moved) moved(p, to);
+            if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
+                // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
+                // goes behind the chain first, its old place joins the gap, and it comes down
+                // from there. Stopping anywhere leaves one or two equal copies, never none.
+                if (int32_t e = MoveDown(p, chainEnd, h.size, h.size, 0, buf.get())) return e;
+                if (int32_t e = WriteFreeHeader(to, shift + h.size)) return e;
+                if (moved) moved(p, chainEnd);
+                if (int32_t e = MoveDown(chainEnd, to, h.size, shift + h.size, shift, buf.get()))
+                    return e;
+                if (moved) moved(chainEnd, to);
+                if (int32_t e = WriteFreeHeader(chainEnd, h.size)) return e;
+                if (!m_file->SetLength(chainEnd)) return kResErrCannotOpen;
+            } else {
+                // When the chunk overlaps its new place (a file whose chain stops before its end),
+                // the free chunk in front covers the old copy too, which the move overwrites.
+                if (int32_t e = MoveDown(p, to, h.size, overlaps ? shift + h.size : shift, shift,
+                                         buf.get()))
+                    return e;
+                if (moved) moved(p, to);
+            }
         }
         p += h.size;
     }
     lastAlloc = -1;
+    // A header that could not be read is not the end of the chain.
+    if (readFailed) return kResErrShortRead;
     if (p == m_file->Length()) {
         if (!m_file->SetLength(p - shift)) return kResErrCannotOpen;
         freeSpace = 0;

@@ -139,14 +139,31 @@ TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
     }
     for (int32_t p : freed)
         ASSERT_EQ(store.FreeChunk(p), 0);
-    int moves = 0;
+    const int32_t end = store.File()->Length();
+    int moves = 0, behind = 0;
     ASSERT_EQ(store.Compact(false,
-                            [&](int32_t, int32_t) {
+                            [&](int32_t, int32_t to) {
                                 ++moves;
+                                behind += to >= end;
                                 EXPECT_TRUE(ChainIsWhole(ReadAll(path)));
                             }),
               0);
-    EXPECT_EQ(moves, 3);
+    // The chunk of 302 bytes is larger than the gap of 301 below it: it goes behind the chain
+    // first and moves down from there.
+    EXPECT_EQ(moves, 4);
+    EXPECT_EQ(behind, 1);
+    // Every used chunk, in its old order, with its own bytes.
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    size_t pos = 64;
+    for (size_t i = 0; i < 8; i += 2) {
+        ASSERT_LE(pos + 16, bytes.size());
+        const size_t size = iff::GetBE32(bytes.data() + pos + 4);
+        EXPECT_EQ(size, i % 3 == 0 ? 60000u : 300u + i);
+        EXPECT_EQ(bytes[pos + 16], uint8_t(i));
+        EXPECT_EQ(bytes[pos + size - 1], uint8_t(i));
+        pos += size;
+    }
+    EXPECT_EQ(pos, bytes.size());
     store.Detach();
     IffCheckReport report;
     ASSERT_TRUE(CheckIffFile(path.c_str(), report));
