@@ -1,5 +1,6 @@
 // IFF container speed: opening a 2.5 file of 20,000 chunks through its resource map versus a
-// scan, and compacting a 64 MiB file that is half free space beside copying it with cp.
+// scan, and compacting a 64 MiB file (half free space, or one gap behind the first chunk) beside
+// copying it with cp.
 // Files are made on the spot in memory-backed (/dev/shm) and disk-backed temporary directories.
 #include <benchmark/benchmark.h>
 
@@ -114,25 +115,31 @@ void BM_Open20000ChunksViaScan(benchmark::State& state) {
     OpenAndCount(state, ManyChunkFiles().second, false);
 }
 
-// 64 MiB: 2048 chunks of 32 KiB, every other one free.
-std::string HalfFreeFile(Dir& dir) {
-    const std::string path = dir / "halffree-src.iff";
+// 64 MiB of 32 KiB chunks. Half free: every other one free, so that after the first move every
+// chunk moves by more than its size. Gap first: one 16 KiB free chunk behind the first, so that
+// every chunk moves by less than its size and goes behind the chain and back.
+enum class Layout { HalfFree, GapFirst };
+
+std::string LayoutFile(Dir& dir, Layout layout) {
+    const std::string path =
+        dir / (layout == Layout::HalfFree ? "halffree-src.iff" : "gapfirst-src.iff");
     if (fs::exists(path)) return path;
     std::vector<uint8_t> bytes;
     PutHeader(bytes);
     bytes.reserve(size_t(64) << 20);
     for (int i = 0; i < 2048; ++i) {
-        const bool free = i % 2 == 1;
+        const bool free = layout == Layout::HalfFree ? i % 2 == 1 : i == 1;
+        const int32_t size = layout == Layout::GapFirst && i == 1 ? 16384 : 32768;
         PutChunk(bytes, free ? iff::kTypeFree : MakeTypeCode("SPR2"), int16_t(i),
-                 free ? iff::kFlagFree : 0x0010, "", 32768 - 76 - (i == 0 ? 64 : 0));
+                 free ? iff::kFlagFree : 0x0010, "", size - 76 - (i == 0 ? 64 : 0));
     }
     Save(path, bytes);
     return path;
 }
 
-void Compact(benchmark::State& state, Dir& dir) {
-    const std::string src = HalfFreeFile(dir);
-    const std::string work = dir / "halffree.iff";
+void Compact(benchmark::State& state, Dir& dir, Layout layout = Layout::HalfFree) {
+    const std::string src = LayoutFile(dir, layout);
+    const std::string work = dir / "compacted.iff";
     for (auto _ : state) {
         state.PauseTiming();
         fs::copy_file(src, work, fs::copy_options::overwrite_existing);
@@ -147,7 +154,7 @@ void Compact(benchmark::State& state, Dir& dir) {
 }
 
 void Copy(benchmark::State& state, Dir& dir, bool sync) {
-    const std::string src = HalfFreeFile(dir);
+    const std::string src = LayoutFile(dir, Layout::HalfFree);
     const std::string work = dir / "copy.iff";
     const std::string cmd =
         "cp '" + src + "' '" + work + "'" + (sync ? " && sync '" + work + "'" : "");
@@ -161,6 +168,9 @@ void Copy(benchmark::State& state, Dir& dir, bool sync) {
 
 void BM_Compact64MiBHalfFree_Memory(benchmark::State& state) {
     Compact(state, MemDir());
+}
+void BM_Compact64MiBGapFirst_Memory(benchmark::State& state) {
+    Compact(state, MemDir(), Layout::GapFirst);
 }
 void BM_CopyWithCp64MiB_Memory(benchmark::State& state) {
     Copy(state, MemDir(), false);
@@ -177,6 +187,7 @@ void BM_CopyWithCpAndSync64MiB_Disk(benchmark::State& state) {
 BENCHMARK(BM_Open20000ChunksViaMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Open20000ChunksViaScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compact64MiBHalfFree_Memory)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_Compact64MiBGapFirst_Memory)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_CopyWithCp64MiB_Memory)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_Compact64MiBHalfFree_Disk)->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_CopyWithCpAndSync64MiB_Disk)->Unit(benchmark::kMillisecond)->Iterations(4);
