@@ -439,3 +439,24 @@ TEST_F(TreeTableTest, RandomTablesRoundTripInSeveralLanguages) {
         }
     }
 }
+
+// Found by fuzzing (a run that timed out): a four-byte body of a negative version counts 29302
+// entries made out of nothing. The upgrade names them in the working language only; padding
+// every other language with English copies first had made it write twenty times the strings.
+TEST_F(TreeTableTest, HugeCountOfANegativeVersionUpgradesInTheWorkingLanguageOnly) {
+    SetCurrentLanguage(2);
+    Writer w;
+    w.W(29302).W(-32667);
+    ASSERT_EQ(Put(*file, kTTAB, 128, w.b), 0);
+    CTreeTable t(4);
+    ASSERT_EQ(t.Load(file.get(), 128), 0);
+    EXPECT_EQ(t.UpgradeStatus(), 0);
+    ASSERT_EQ(t.Count(), 29302);
+    EXPECT_EQ(t.Entry(29301)->stringIndex, 29301);
+    const std::vector<LangItem> stored = StoredStrings(128);
+    ASSERT_EQ(stored.size(), 29302u);
+    EXPECT_EQ(stored.front().code, 2);
+    EXPECT_EQ(stored.back().code, 2);
+    // One set of 29302 empty texts and comments (3 bytes each) behind the 4-byte head.
+    EXPECT_EQ(Get(*file, kTTAs, 128).size(), 4u + 29302u * 3u);
+}
