@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         names.body = in.Rest();
         chunks.push_back(std::move(names));
     }
-    // Writable files (the upgrade save) are the slower path, about thirty times the cost of a
-    // read: one input in sixty-four (by options and length) takes it, so that the reader gets
-    // most of the runs and the save still hundreds of thousands.
-    const bool writable = (options & 0x81) == 0x81 && size % 16 == 1;
+    // Writable files (the upgrade save) are the slower path, up to hundreds of times the cost of
+    // a read (names are padded up to the highest string index, which may be 32766): one input in
+    // 256 (by options and length) takes it, so that the reader gets most of the runs.
+    const bool writable = (options & 0x81) == 0x81 && size % 64 == 1;
     if (chunks[0].body.size() >= 2) {
         // Tables below version 0 make every counted entry out of nothing, so a four-byte body
         // could make 32767 of them on every run: keep the count's sign but cap it at 1023,
