@@ -3,6 +3,7 @@
 
 #include "IffTestUtil.h"
 #include "fileio/FileObject.h"
+#include "platform/FaultFiles.h"
 #include "resource/IffCheck.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffStore.h"
@@ -170,6 +171,38 @@ TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
     EXPECT_EQ(report.freeChunks, 0);
     EXPECT_EQ(report.chunks, 4);
     EXPECT_EQ(store.freeSpace, 0);
+}
+
+// Whatever operation of a compaction fails, the compaction says so (a partial write is continued
+// and may succeed).
+TEST_F(IffStoreTest, CompactionReportsEveryFailedOperation) {
+    for (int i = 0; i < 6; ++i) {
+        const int32_t p = Put(i == 3 ? 5000 : 200 + 10 * i, uint8_t(i));
+        if (i == 1 || i == 4) {
+            ASSERT_EQ(store.FreeChunk(p), 0);
+        }
+    }
+    store.Detach();
+    const std::vector<uint8_t> base = ReadAll(path);
+    int64_t operations = 0;
+    for (int64_t k = 0; k == 0 || k <= operations; ++k) {
+        WriteAll(path, base);
+        CFaultFiles faults;
+        CPlatformFilesScope scope(faults);
+        iff::CIffStore s{16};
+        s.Attach(OpenFileObject(path.c_str(), true));
+        ASSERT_NE(s.File(), nullptr);
+        faults.Arm(k, FaultKind::Fail);
+        const int32_t status = s.Compact(false, nullptr);
+        if (k == 0) {
+            ASSERT_EQ(status, 0);
+            operations = faults.Operations();
+            ASSERT_GT(operations, 20);
+        } else {
+            EXPECT_TRUE(faults.Fired()) << k;
+            EXPECT_NE(status, 0) << "operation " << k << " failed unreported";
+        }
+    }
 }
 
 TEST_F(IffStoreTest, CompactionKeepsAnUnreadableTail) {

@@ -4,5 +4,5 @@ if(TARGET tavimet_resource)
     ${CMAKE_CURRENT_LIST_DIR}/IffStoreTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IffMendedTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IffModelTest.cpp
-    LIBS tavimet_resource)
+    LIBS tavimet_resource tavimet_platform_faults)
 endif()
