@@ -29,15 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (chunks[0].body.size() >= 2) {
         // Tables below version 0 make every counted entry out of nothing, so a four-byte body
         // could make 32767 of them on every run: keep the count's sign but cap it at 1023,
-        // which reaches every path of the reader at a tenth of the cost.
-        chunks[0].body[1] = uint8_t(chunks[0].body[1] & 0x83);
-    }
-    if (writable && chunks[0].body.size() >= 2) {
-        // Saving writes every entry and its name back (a negative version makes up to 32767
-        // entries out of nothing): cap the count so that the run measures the parser, not the
-        // cost of saving thousands of names.
-        chunks[0].body[0] = uint8_t(chunks[0].body[0] % 200);
-        chunks[0].body[1] = 0;
+        // which reaches every path of the reader at a tenth of the cost. A save writes every
+        // entry and its name back: cap the count further so that the run measures the parser,
+        // not the cost of saving thousands of names.
+        uint8_t& low = chunks[0].body[0];
+        uint8_t& high = chunks[0].body[1];
+        high = writable ? 0 : uint8_t(high & 0x83);
+        if (writable) low = uint8_t(low % 200);
     }
     fuzz::CMemoryIff iff(fuzz::BuildIffV2(chunks), true, writable);
     CResourceFile* file = iff.File();

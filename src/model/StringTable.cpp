@@ -166,10 +166,11 @@ void CStringTable::PadTo(int32_t count, int32_t language) {
     auto* set = Set(language);
     if (!set || count <= int32_t(set->size())) return;
     const size_t from = set->size();
+    const auto slot = int8_t(Slot(language));
     set->resize(size_t(count));
     for (size_t p = from; p < set->size(); ++p) {
         (*set)[p].text.emplace();
-        (*set)[p].sourceLanguage = int8_t(Slot(language));
+        (*set)[p].sourceLanguage = slot;
     }
 }
 
@@ -365,10 +366,9 @@ int32_t CStringTable::Save() {
     // table from being copied and commented in every empty language.
     for (int32_t slot = 1; slot < kLanguageCount; ++slot) {
         auto& set = merge.m_sets[size_t(slot)];
-        bool own = false;
-        for (const auto& item : set)
-            own = own || item.sourceLanguage != 0;
-        if (!own) set.clear();
+        if (std::none_of(set.begin(), set.end(),
+                         [](const StringItem& item) { return item.sourceLanguage != 0; }))
+            set.clear();
     }
     // Comments do not depend on the language: the US English one wins.
     for (int32_t slot = 1; slot < kLanguageCount; ++slot) {

@@ -164,8 +164,8 @@ int32_t CIffStore::ChainEnd(int32_t pos) {
     return readFailed ? kResErrShortRead : pos;
 }
 
-int32_t CIffStore::MoveDown(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
-                            uint8_t* buf) {
+int32_t CIffStore::CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
+                             uint8_t* buf) {
     // The chain must stay whole should anything stop us between any two writes, so the chunk's
     // own header is written last: until then a free chunk of cover bytes at the new place leads
     // a scan past the gap, the body goes behind it, and the rest bytes between the moved chunk
@@ -209,10 +209,10 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
                 // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
                 // goes behind the chain first, its old place joins the gap, and it comes down
                 // from there. Stopping anywhere leaves one or two equal copies, never none.
-                if (int32_t e = MoveDown(p, chainEnd, h.size, h.size, 0, buf.get())) return e;
+                if (int32_t e = CopyChunk(p, chainEnd, h.size, h.size, 0, buf.get())) return e;
                 if (int32_t e = WriteFreeHeader(to, shift + h.size)) return e;
                 if (moved) moved(p, chainEnd);
-                if (int32_t e = MoveDown(chainEnd, to, h.size, shift + h.size, shift, buf.get()))
+                if (int32_t e = CopyChunk(chainEnd, to, h.size, shift + h.size, shift, buf.get()))
                     return e;
                 if (moved) moved(chainEnd, to);
                 if (int32_t e = WriteFreeHeader(chainEnd, h.size)) return e;
@@ -220,8 +220,8 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             } else {
                 // When the chunk overlaps its new place (a file whose chain stops before its end),
                 // the free chunk in front covers the old copy too, which the move overwrites.
-                if (int32_t e = MoveDown(p, to, h.size, overlaps ? shift + h.size : shift, shift,
-                                         buf.get()))
+                if (int32_t e = CopyChunk(p, to, h.size, overlaps ? shift + h.size : shift, shift,
+                                          buf.get()))
                     return e;
                 if (moved) moved(p, to);
             }

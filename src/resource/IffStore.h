@@ -62,9 +62,10 @@ private:
     int32_t WriteFreeHeader(int32_t pos, int32_t size);
     // Where the chain starting at pos ends; -48 when a header could not be read.
     int32_t ChainEnd(int32_t pos);
-    // Copies the chunk of size bytes at from down to to, its header last; see Compact.
-    int32_t MoveDown(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
-                     uint8_t* buf);
+    // Copies the chunk of size bytes at from to to, its header last: until then a free chunk of
+    // cover bytes stands at to, and rest bytes (if any) behind the copy become a free chunk.
+    int32_t CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
+                      uint8_t* buf);
 
     std::unique_ptr<CFileObject> m_file;
     int32_t m_headerSize;

@@ -12,12 +12,21 @@ struct Opened {
     ~Opened() { files.Close(file); }
 };
 
-TEST(FaultFiles, CountsOperationsAndHitsTheKth) {
+// A scratch file of the given bytes, opened for writing through the fault layer.
+class FaultFilesTest : public ::testing::Test {
+protected:
+    Opened OpenWith(const std::string& bytes, const char* name = "f.bin") {
+        path = dir.Write(name, bytes);
+        return Opened{faults, faults.Open(path.c_str(), PlatformAccess::ReadWrite,
+                                          PlatformOpen::Existing, {})};
+    }
     CTempDir dir;
-    const std::string path = dir.Write("f.bin", "0123456789");
     CFaultFiles faults;
-    Opened f{faults,
-             faults.Open(path.c_str(), PlatformAccess::ReadWrite, PlatformOpen::Existing, {})};
+    std::string path;
+};
+
+TEST_F(FaultFilesTest, CountsOperationsAndHitsTheKth) {
+    Opened f = OpenWith("0123456789");
     ASSERT_NE(f.file, kNoPlatformFile);
     char buf[10];
     faults.Arm(3, FaultKind::Fail);
@@ -32,23 +41,15 @@ TEST(FaultFiles, CountsOperationsAndHitsTheKth) {
     EXPECT_EQ(dir.Read("f.bin"), "0123456789");
 }
 
-TEST(FaultFiles, PartialWriteMovesHalf) {
-    CTempDir dir;
-    const std::string path = dir.Write("f.bin", "0123456789");
-    CFaultFiles faults;
-    Opened f{faults,
-             faults.Open(path.c_str(), PlatformAccess::ReadWrite, PlatformOpen::Existing, {})};
+TEST_F(FaultFilesTest, PartialWriteMovesHalf) {
+    Opened f = OpenWith("0123456789");
     faults.Arm(1, FaultKind::Partial);
     EXPECT_EQ(faults.Write(f.file, "abcd", 4), 2);
     EXPECT_EQ(dir.Read("f.bin"), "ab23456789");
 }
 
-TEST(FaultFiles, CrashRefusesEverythingAfter) {
-    CTempDir dir;
-    const std::string path = dir.Write("f.bin", "0123456789");
-    CFaultFiles faults;
-    Opened f{faults,
-             faults.Open(path.c_str(), PlatformAccess::ReadWrite, PlatformOpen::Existing, {})};
+TEST_F(FaultFilesTest, CrashRefusesEverythingAfter) {
+    Opened f = OpenWith("0123456789");
     faults.Arm(2, FaultKind::Crash);
     EXPECT_EQ(faults.Write(f.file, "ab", 2), 2);
     EXPECT_EQ(faults.Write(f.file, "cd", 2), -1);
@@ -62,12 +63,8 @@ TEST(FaultFiles, CrashRefusesEverythingAfter) {
     EXPECT_EQ(dir.Read("f.bin"), "ab23456789");
 }
 
-TEST(FaultFiles, TornCrashKeepsWholeSectorsBeforeTheMiddle) {
-    CTempDir dir;
-    const std::string path = dir.Write("f.bin", std::string(2048, '.'));
-    CFaultFiles faults;
-    Opened f{faults,
-             faults.Open(path.c_str(), PlatformAccess::ReadWrite, PlatformOpen::Existing, {})};
+TEST_F(FaultFilesTest, TornCrashKeepsWholeSectorsBeforeTheMiddle) {
+    Opened f = OpenWith(std::string(2048, '.'));
     const std::string data(1500, 'x');
     faults.Arm(2, FaultKind::TornCrash);
     EXPECT_EQ(faults.Seek(f.file, 100), 100);
@@ -76,10 +73,8 @@ TEST(FaultFiles, TornCrashKeepsWholeSectorsBeforeTheMiddle) {
     EXPECT_EQ(dir.Read("f.bin"),
               std::string(100, '.') + std::string(412, 'x') + std::string(1536, '.'));
     // A short write within one sector leaves nothing.
-    const std::string other = dir.Write("g.bin", std::string(100, '.'));
     faults.Arm(2, FaultKind::TornCrash);
-    Opened g{faults,
-             faults.Open(other.c_str(), PlatformAccess::ReadWrite, PlatformOpen::Existing, {})};
+    Opened g = OpenWith(std::string(100, '.'), "g.bin");
     EXPECT_EQ(faults.Seek(g.file, 10), 10);
     EXPECT_EQ(faults.Write(g.file, "abcdefgh", 8), -1);
     EXPECT_EQ(dir.Read("g.bin"), std::string(100, '.'));
