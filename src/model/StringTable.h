@@ -45,6 +45,8 @@ public:
     static constexpr uint32_t kTypeCaret = 0x00435354; // text between carets
     // Language argument meaning the working language (Configure: the current language's slot).
     static constexpr int32_t kDefaultLanguage = -1;
+    // Save: the table would hold more strings in all languages than its 16-bit count can say.
+    static constexpr int32_t kErrTooManyStrings = -2;
 
     CStringTable();
     CStringTable(const CStringTable&) = delete;

@@ -6,6 +6,8 @@ void CFaultFiles::Arm(int64_t k, FaultKind kind) {
     m_kind = m_at > 0 ? kind : FaultKind::None;
     m_fired = false;
     m_crashed = false;
+    m_full = false;
+    m_filled = false;
 }
 
 FaultKind CFaultFiles::Next(FaultOp op) {
@@ -15,6 +17,7 @@ FaultKind CFaultFiles::Next(FaultOp op) {
     m_fired = true;
     m_firedOp = op;
     if (m_kind == FaultKind::Crash || m_kind == FaultKind::TornCrash) m_crashed = true;
+    if (m_kind == FaultKind::NoSpace) m_full = true;
     return m_kind;
 }
 
@@ -34,6 +37,7 @@ int64_t CFaultFiles::Moved(PlatformFile file, int64_t moved) {
 int64_t CFaultFiles::Read(PlatformFile file, void* buf, int64_t count) {
     switch (Next(FaultOp::Read)) {
     case FaultKind::None:
+    case FaultKind::NoSpace:
         return Moved(file, m_inner.Read(file, buf, count));
     case FaultKind::Partial:
         return Moved(file, m_inner.Read(file, buf, count / 2));
@@ -43,7 +47,16 @@ int64_t CFaultFiles::Read(PlatformFile file, void* buf, int64_t count) {
 }
 
 int64_t CFaultFiles::Write(PlatformFile file, const void* buf, int64_t count) {
-    switch (Next(FaultOp::Write)) {
+    const FaultKind fault = Next(FaultOp::Write);
+    if (m_full && !m_crashed) {
+        // The write that meets the full disk moves half its bytes; later ones move none.
+        const int64_t moved =
+            m_filled ? 0 : Moved(file, m_inner.Write(file, buf, count / 2));
+        m_filled = true;
+        NotePlatformFailure(PlatformFailure::NoSpace);
+        return moved > 0 ? moved : -1;
+    }
+    switch (fault) {
     case FaultKind::None:
         return Moved(file, m_inner.Write(file, buf, count));
     case FaultKind::Partial:
@@ -53,26 +66,31 @@ int64_t CFaultFiles::Write(PlatformFile file, const void* buf, int64_t count) {
         const int64_t at = m_positions[file];
         const int64_t torn = (at + count / 2) / kSector * kSector - at;
         if (torn > 0) m_inner.Write(file, buf, torn);
+        NotePlatformFailure(PlatformFailure::Other);
         return -1;
     }
     default:
+        NotePlatformFailure(PlatformFailure::Other);
         return -1;
     }
 }
 
 int64_t CFaultFiles::Seek(PlatformFile file, int64_t offset) {
-    if (Next(FaultOp::Seek) != FaultKind::None) return -1;
+    const FaultKind fault = Next(FaultOp::Seek);
+    if (fault != FaultKind::None && fault != FaultKind::NoSpace) return -1;
     const int64_t at = m_inner.Seek(file, offset);
     if (at >= 0) m_positions[file] = at;
     return at;
 }
 
 bool CFaultFiles::SetEnd(PlatformFile file) {
-    return Next(FaultOp::SetEnd) == FaultKind::None && m_inner.SetEnd(file);
+    const FaultKind fault = Next(FaultOp::SetEnd);
+    return (fault == FaultKind::None || fault == FaultKind::NoSpace) && m_inner.SetEnd(file);
 }
 
 bool CFaultFiles::Flush(PlatformFile file) {
-    return Next(FaultOp::Flush) == FaultKind::None && m_inner.Flush(file);
+    const FaultKind fault = Next(FaultOp::Flush);
+    return (fault == FaultKind::None || fault == FaultKind::NoSpace) && m_inner.Flush(file);
 }
 
 int64_t CFaultFiles::Size(PlatformFile file) {

@@ -16,6 +16,8 @@ enum class FaultKind {
                // before it left them (nothing an object does while unwinding reaches them)
     TornCrash, // as Crash, but a write at that point first puts its bytes up to the last
                // 512-byte sector boundary before its middle on disk (a write torn by power loss)
+    NoSpace,   // the disk fills up at that point: the first write from there on moves half its
+               // bytes and fails, and every later write fails; everything else keeps working
 };
 
 enum class FaultOp { Read, Write, Seek, SetEnd, Flush };
@@ -64,4 +66,6 @@ private:
     bool m_fired = false;
     FaultOp m_firedOp = FaultOp::Read;
     bool m_crashed = false;
+    bool m_full = false;   // the disk is full: writes fail
+    bool m_filled = false; // ... and the write that filled it has run
 };

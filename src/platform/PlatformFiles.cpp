@@ -4,6 +4,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <csignal>
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +12,39 @@
 #include <vector>
 
 namespace {
+
+thread_local PlatformFailure t_failure = PlatformFailure::None;
+
+PlatformFailure FailureFromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return PlatformFailure::NotFound;
+    case EISDIR:
+        return PlatformFailure::IsDirectory;
+    case EWOULDBLOCK:
+    case ETXTBSY:
+        return PlatformFailure::InUse;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return PlatformFailure::Denied;
+    case ENOSPC:
+    case EDQUOT:
+        return PlatformFailure::NoSpace;
+    case EFBIG:
+        return PlatformFailure::TooLarge;
+    default:
+        return PlatformFailure::Other;
+    }
+}
+
+// Notes the cause of the call that just failed; returns fail for the caller to hand on.
+template <class T> T Failed(T fail, int err) {
+    NotePlatformFailure(FailureFromErrno(err));
+    return fail;
+}
 
 unsigned char Fold(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
@@ -50,7 +84,7 @@ class CPosixFiles final : public IPlatformFiles {
 public:
     PlatformFile Open(const char* path, PlatformAccess access, PlatformOpen how,
                       const PlatformOpenOptions& options) override {
-        if (!path || !*path) return kNoPlatformFile;
+        if (!path || !*path) return Failed(kNoPlatformFile, ENOENT);
         std::string resolved = ResolvePlatformPath(path);
         // Non-blocking so that a FIFO or device cannot hang the open; cleared below.
         int flags = O_CLOEXEC | O_NONBLOCK;
@@ -71,17 +105,21 @@ public:
         do {
             fd = open(resolved.c_str(), flags, 0666);
         } while (fd < 0 && errno == EINTR);
-        if (fd < 0) return kNoPlatformFile;
+        if (fd < 0) return Failed(kNoPlatformFile, errno);
         struct stat st;
         if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             // Directories, devices and pipes are not files to this program.
             close(fd);
-            return kNoPlatformFile;
+            return Failed(kNoPlatformFile, EISDIR);
         }
-        if (!TakeShareLock(fd, access, options) ||
-            (how == PlatformOpen::CreateAlways && ftruncate(fd, 0) != 0)) {
+        if (!TakeShareLock(fd, access, options)) {
             close(fd);
-            return kNoPlatformFile;
+            return Failed(kNoPlatformFile, EWOULDBLOCK);
+        }
+        if (how == PlatformOpen::CreateAlways && ftruncate(fd, 0) != 0) {
+            const int err = errno;
+            close(fd);
+            return Failed(kNoPlatformFile, err);
         }
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (options.randomAccess) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
@@ -95,7 +133,7 @@ public:
         while (done < count) {
             ssize_t n = read(file, p + done, static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return done ? done : -1;
+            if (n < 0) return Failed(done ? done : int64_t(-1), errno);
             if (n == 0) break;
             done += n;
         }
@@ -109,7 +147,7 @@ public:
         while (done < count) {
             ssize_t n = write(file, p + done, static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return done ? done : -1;
+            if (n <= 0) return Failed(done ? done : int64_t(-1), n < 0 ? errno : ENOSPC);
             done += n;
         }
         return done;
@@ -118,7 +156,7 @@ public:
     int64_t Seek(PlatformFile file, int64_t offset) override {
         if (file < 0 || offset < 0) return -1;
         off_t r = lseek(file, static_cast<off_t>(offset), SEEK_SET);
-        return r < 0 ? -1 : static_cast<int64_t>(r);
+        return r < 0 ? Failed(int64_t(-1), errno) : static_cast<int64_t>(r);
     }
 
     bool SetEnd(PlatformFile file) override {
@@ -129,10 +167,12 @@ public:
         do {
             r = ftruncate(file, at);
         } while (r != 0 && errno == EINTR);
-        return r == 0;
+        return r == 0 || Failed(false, errno);
     }
 
-    bool Flush(PlatformFile file) override { return file >= 0 && fsync(file) == 0; }
+    bool Flush(PlatformFile file) override {
+        return file >= 0 && (fsync(file) == 0 || Failed(false, errno));
+    }
 
     int64_t Size(PlatformFile file) override {
         struct stat st;
@@ -164,8 +204,23 @@ IPlatformFiles* g_current = nullptr;
 } // namespace
 
 IPlatformFiles& PosixPlatformFiles() {
-    static CPosixFiles files;
+    static CPosixFiles files = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return CPosixFiles();
+    }();
     return files;
+}
+
+PlatformFailure LastPlatformFailure() {
+    return t_failure;
+}
+
+void ClearPlatformFailure() {
+    t_failure = PlatformFailure::None;
+}
+
+void NotePlatformFailure(PlatformFailure failure) {
+    t_failure = failure;
 }
 
 IPlatformFiles& PlatformFiles() {

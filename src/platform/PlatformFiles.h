@@ -48,7 +48,25 @@ public:
     virtual bool Delete(const char* path) = 0;
 };
 
-// The POSIX implementation, used unless a test swaps in another one.
+// Why the last platform file call that failed on this thread failed. Implementations note every
+// failure here (the one place where OS error codes become causes); it stays until the next
+// failure or ClearPlatformFailure, so a caller clears it before an operation and reads it after.
+enum class PlatformFailure {
+    None,
+    NotFound,    // no such file or directory
+    IsDirectory, // a directory (or other non-file) where a file was expected
+    InUse,       // another program holds the file open in a way that excludes us
+    Denied,      // permission denied or a read-only file system
+    NoSpace,     // no space left on the device (or the user's quota)
+    TooLarge,    // the file would grow past the size limit
+    Other,
+};
+PlatformFailure LastPlatformFailure();
+void ClearPlatformFailure();
+void NotePlatformFailure(PlatformFailure failure);
+
+// The POSIX implementation, used unless a test swaps in another one. Using it makes the process
+// ignore SIGXFSZ, so that a file-size limit fails the write instead of ending the process.
 IPlatformFiles& PosixPlatformFiles();
 
 // The process-wide instance every caller uses.

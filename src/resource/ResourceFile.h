@@ -3,8 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 class CBoundedString;
+
+// Where the chunk chain of a file breaks: the file path and the offset of the first header that
+// does not fit (-1: the chain is whole).
+struct ChainBreak {
+    std::string path;
+    int32_t offset = -1;
+};
 
 // Status codes: 0 is success; every failure is negative.
 enum : int32_t {
@@ -26,6 +35,7 @@ enum : int32_t {
     kResErrNoWritableMember = -94,
     kResErrUnsupported = -95,    // the operation is not supported
     kResErrNoNameKey = -96,      // no name key could be assigned
+    kResErrDamaged = -97,        // the chunk chain breaks before the end of the file: never written
     kResErrNoChunk = -98,        // no such chunk (by type/id/index, or by handle)
     kResErrUnknownChunk = -99,   // no such chunk by label, or a write got an unknown handle
     kResErrTypeIndex = -100,     // type index out of range
@@ -166,11 +176,17 @@ public:
         return Open(path);
     }
 
+    // After an open or a change refused with kResErrDamaged: where the chain breaks. Kept until
+    // the next Open.
+    const ChainBreak& BrokenChain() const { return m_break; }
+
 protected:
     CResourceFile() = default;
     int32_t SetError(int32_t error) { return m_lastError = error; }
+    void SetBrokenChain(ChainBreak at) { m_break = std::move(at); }
 
 private:
     int32_t m_lastError = 0;
     bool m_readOnlyOpen = false;
+    ChainBreak m_break;
 };
