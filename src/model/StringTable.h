@@ -85,6 +85,8 @@ public:
     bool IsCaret() const { return m_caret; }
     int32_t WorkingLanguage() const { return m_working; }
     const char* Label() const { return m_label.Text(); }
+    // The last Load met a body whose count or strings ran past its end.
+    bool WasTruncated() const { return m_truncated; }
     void SetLabel(const char* label) { m_label.Assign(label); }
 
 private:
@@ -104,5 +106,6 @@ private:
     bool m_caret = false;
     int32_t m_working = 0;
     CFixedString<64> m_label;
+    bool m_truncated = false;
     std::array<std::vector<StringItem>, kLanguageCount> m_sets;
 };

@@ -183,6 +183,7 @@ int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
     m_label.Clear();
     m_storedVersion = 0;
     m_truncated = false;
+    m_storedCount = 0;
     m_upgradeStatus = 0;
     CChunk* chunk = file->GetChunk(kTypeTTAB, id, nullptr);
     if (!chunk) return kErrNoTable;
@@ -193,6 +194,7 @@ int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
     int16_t count = 0, version = 0;
     in.Words(&count, 1);
     in.Words(&version, 1);
+    m_storedCount = count > 0 ? count : 0;
     if (version >= 9) {
         uint8_t packed = 0;
         in.Flag(packed);

@@ -74,7 +74,16 @@ public:
     const CTGString& Label() const { return m_label; }
     int32_t StoredVersion() const { return m_storedVersion; }
     bool WasTruncated() const { return m_truncated; }
+    // The entry count the stored table claims (Count() is what could be read).
+    int32_t StoredCount() const { return m_storedCount; }
     int32_t UpgradeStatus() const { return m_upgradeStatus; }
+
+    // What the last SaveAs put on disk before it returned: the TTAB, and the names in its TTAs.
+    struct SaveProgress {
+        bool table = false;
+        bool names = false;
+    };
+    const SaveProgress& LastSave() const { return m_lastSave; }
 
     static float EffectiveAttenuation(const CTreeTableEntry& entry);
 
@@ -90,5 +99,7 @@ private:
     CTGString m_label;
     int32_t m_storedVersion = 0;
     bool m_truncated = false;
+    int32_t m_storedCount = 0;
     int32_t m_upgradeStatus = 0;
+    SaveProgress m_lastSave;
 };

@@ -14,6 +14,12 @@ struct IffCheckReport {
     int64_t freeBytes = 0;   // sum of the free chunks' sizes
     int32_t mapOffset = 0;   // 2.5 header's map offset
     int32_t mapEntries = -1; // entries of a readable map; -1 when there is none
+    // Offset of the first header at which the chain breaks before the end of the file (-1: the
+    // chain reaches the end). interruptedTail: what lies there is only the remains of a chunk
+    // being appended when a write stopped (the next save drops it); otherwise the file is damaged
+    // and is never written.
+    int32_t chainBreak = -1;
+    bool interruptedTail = false;
     std::vector<std::string> problems;
 };
 
