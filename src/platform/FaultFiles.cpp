@@ -50,8 +50,7 @@ int64_t CFaultFiles::Write(PlatformFile file, const void* buf, int64_t count) {
     const FaultKind fault = Next(FaultOp::Write);
     if (m_full && !m_crashed) {
         // The write that meets the full disk moves half its bytes; later ones move none.
-        const int64_t moved =
-            m_filled ? 0 : Moved(file, m_inner.Write(file, buf, count / 2));
+        const int64_t moved = m_filled ? 0 : Moved(file, m_inner.Write(file, buf, count / 2));
         m_filled = true;
         NotePlatformFailure(PlatformFailure::NoSpace);
         return moved > 0 ? moved : -1;

@@ -1,10 +1,10 @@
 #include "platform/PlatformFiles.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <csignal>
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>

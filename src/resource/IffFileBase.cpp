@@ -74,7 +74,20 @@ int32_t CIffFileBase::OpenFileObjectFor(const char* path) {
     if (!file) return kResErrCannotOpen;
     m_writable = file->Writable();
     m_store.Attach(std::move(file));
+    m_path = path;
+    m_damagedAt = -1;
     return kResOk;
+}
+
+int32_t CIffFileBase::Damaged(int32_t offset) {
+    m_damagedAt = offset;
+    SetBrokenChain(ChainBreak{m_path, offset});
+    return kResErrDamaged;
+}
+
+int32_t CIffFileBase::PrepareDiskChange() {
+    if (IsDamaged()) return kResErrDamaged;
+    return BeforeDiskChange();
 }
 
 int32_t CIffFileBase::CreateWithHeader(const char* path, const uint8_t* header) {
@@ -99,7 +112,8 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEach([&](IndexEntry& e) {
             if (e.offset >= 0) byOffset[e.offset] = &e.offset;
-            if (e.replaces >= 0) byOffset[e.replaces] = &e.replaces;
+            for (int32_t& r : e.replaces)
+                byOffset[r] = &r;
         });
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         auto it = byOffset.find(from);
@@ -358,28 +372,31 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
                                 int32_t variant, bool native, uint16_t extraFlags) {
     if (!IsOpen()) return SetError(kResErrNotOpen);
     if (!m_writable) return SetError(kResErrNotWritable);
+    if (IsDamaged()) return SetError(kResErrDamaged);
     if (!chunk) return SetError(kResErrUnknownChunk);
-    IndexEntry* existing =
-        FindById(type, id, m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant);
+    const int32_t match = m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant;
+    IndexEntry* existing = FindById(type, id, match);
     auto e = std::make_unique<IndexEntry>();
     e->type = type;
     e->id = id;
     e->flags = uint16_t((native ? iff::kFlagNative : 0) | extraFlags | ((variant & 0xFF) << 8));
     e->diskFlags = e->flags;
-    if (int32_t err = AssignLabel(*e, labelText ? labelText : "")) return SetError(err);
+    const char* text = labelText ? labelText : "";
+    if (!existing || !ReuseLabel(*e, *existing, text))
+        if (int32_t err = AssignLabel(*e, text)) return SetError(err);
     // A handle stands for one chunk only: taking it away from another chunk keeps that chunk
     // on disk as it was.
-    if (IndexEntry* holder = FindByHandle(chunk); holder && holder != existing)
-        DetachHandle(*holder);
-    if (existing) {
-        if (existing->handle == chunk) DetachHandle(*existing);
-        // The old chunk stays on disk until the new body is written, so a write that fails
-        // (or a crash) never leaves the file without either of them.
-        e->replaces = existing->offset >= 0 ? existing->offset : existing->replaces;
-        ForgetLabel(*existing);
-        CChunk* old = existing->handle;
-        RemoveEntry(existing);
-        CChunk::Free(old);
+    if (IndexEntry* holder = FindByHandle(chunk)) DetachHandle(*holder);
+    // Every chunk on record under this type, id (and variant) is superseded: the old version and
+    // any copy a stopped save left behind. They stay on disk until the new body is written, so a
+    // write that fails (or a crash) never leaves the file without either of them.
+    while (IndexEntry* old = FindById(type, id, match)) {
+        if (old->offset >= 0) e->replaces.push_back(old->offset);
+        e->replaces.insert(e->replaces.end(), old->replaces.begin(), old->replaces.end());
+        if (old->nameKey != e->nameKey) ForgetLabel(*old);
+        CChunk* oldHandle = old->handle;
+        RemoveEntry(old);
+        CChunk::Free(oldHandle);
     }
     e->handle = chunk;
     m_handles[chunk] = e.get();
@@ -387,66 +404,119 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     return SetError(kResOk);
 }
 
-int32_t CIffFileBase::WriteEntry(IndexEntry& e) {
+iff::ChunkHeader CIffFileBase::HeaderFor(const IndexEntry& e, int32_t bodySize) const {
+    iff::ChunkHeader hdr;
+    hdr.type = e.type;
+    hdr.size = bodySize + m_store.HeaderSize();
+    hdr.id = e.id;
+    hdr.flags = e.flags;
+    hdr.nameKey = e.nameKey;
+    std::memcpy(hdr.label, e.label, sizeof hdr.label);
+    return hdr;
+}
+
+int32_t CIffFileBase::FreeReplaced(IndexEntry& e) {
+    while (!e.replaces.empty()) {
+        if (int32_t err = m_store.FreeChunk(e.replaces.back())) return err;
+        e.replaces.pop_back();
+    }
+    return kResOk;
+}
+
+int32_t CIffFileBase::WriteEntry(IndexEntry& e, bool inPlace) {
     if (!IsOpen()) return kResErrNotOpen;
     if (!m_writable) return kResErrNotWritable;
     if (!e.handle) return kResOk;
     const int32_t h = m_store.HeaderSize();
     const int32_t b = e.handle->Size();
     if (b < 0 || b > iff::kMaxBodySize) return kResErrObject;
-    const int32_t need = b + h;
-    if (int32_t err = BeforeDiskChange()) return err;
-    int32_t pos = -1;
-    bool reused = false;
+    if (int32_t err = PrepareDiskChange()) return err;
+    const iff::ChunkHeader hdr = HeaderFor(e, b);
     if (e.offset >= 0) {
         iff::ChunkHeader old;
-        if (m_store.ReadChunkHeader(e.offset, old) && old.size == need) {
-            pos = e.offset;
-        } else {
-            if (int32_t err = m_store.FreeChunk(e.offset)) return err;
-            e.offset = -1;
+        if (!m_store.ReadChunkHeader(e.offset, old)) return kResErrShortRead;
+        if (old.size == hdr.size) {
+            if (!inPlace) return RewriteInPlace(e, hdr);
+            int32_t err = m_store.WriteAt(e.offset + h, e.handle->Body(), b);
+            if (!err) err = m_store.WriteChunkHeader(e.offset, hdr);
+            if (err) return err;
+            e.diskFlags = e.flags;
+            return AfterChunkWrite();
         }
+        // A new size needs a new place; the old one is freed once the new one is written.
+        e.replaces.push_back(e.offset);
+        e.offset = -1;
     }
-    if (pos < 0) {
-        bool appended = false;
-        if (int32_t err = m_store.Allocate(need, pos, &appended)) return err;
-        reused = !appended;
-    }
-    iff::ChunkHeader hdr;
-    hdr.type = e.type;
-    hdr.size = need;
-    hdr.id = e.id;
-    hdr.flags = e.flags;
-    hdr.nameKey = e.nameKey;
-    std::memcpy(hdr.label, e.label, sizeof hdr.label);
+    int32_t pos = -1;
+    bool appended = false;
+    if (int32_t err = m_store.Allocate(hdr.size, pos, &appended, &hdr)) return err;
     // Body first: until the header is written, the place stays a free chunk.
     int32_t err = m_store.WriteAt(pos + h, e.handle->Body(), b);
     if (!err) err = m_store.WriteChunkHeader(pos, hdr);
     if (err) {
-        if (reused) m_store.freeSpace += need; // the place is still a free chunk
+        if (!appended) m_store.freeSpace += hdr.size; // the place is still a free chunk
         return err;
     }
     e.offset = pos;
     e.diskFlags = e.flags;
-    if (e.replaces >= 0) {
-        if (int32_t err = m_store.FreeChunk(e.replaces)) return err;
-        e.replaces = -1;
+    if (int32_t err = FreeReplaced(e)) return err;
+    return AfterChunkWrite();
+}
+
+// The chunk's own bytes are its only copy until the new version is on disk elsewhere: a copy
+// stands for it while they are overwritten, and is given back afterwards.
+int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr) {
+    const int32_t h = m_store.HeaderSize();
+    const int32_t place = e.offset;
+    const int32_t need = hdr.size;
+    int32_t copy = -1;
+    bool appended = false;
+    if (int32_t err = m_store.Allocate(need, copy, &appended, &hdr)) return err;
+    int32_t err = m_store.WriteAt(copy + h, e.handle->Body(), need - h);
+    if (!err) err = m_store.WriteChunkHeader(copy, hdr);
+    if (err) {
+        if (!appended) m_store.freeSpace += need;
+        return err;
     }
+    // The copy holds the new version now; a failure from here on leaves the chunk there.
+    e.offset = copy;
+    e.diskFlags = e.flags;
+    if (int32_t err = m_store.FreeChunk(place)) {
+        e.replaces.push_back(place);
+        return err;
+    }
+    m_store.freeSpace -= need; // the place is taken again at once
+    err = m_store.WriteAt(place + h, e.handle->Body(), need - h);
+    if (!err) err = m_store.WriteChunkHeader(place, hdr);
+    if (err) {
+        m_store.freeSpace += need; // the place stays free; the chunk lives in the copy
+        return AfterChunkWrite();
+    }
+    e.offset = place;
+    if (int32_t err = m_store.FreeChunk(copy)) {
+        e.replaces.push_back(copy);
+        return err;
+    }
+    if (appended && copy + need == m_store.File()->Length() && m_store.File()->SetLength(copy))
+        m_store.freeSpace -= need;
     return AfterChunkWrite();
 }
 
 int32_t CIffFileBase::WritePending() {
     int32_t first = kResOk;
     List().ForEach([&](IndexEntry& e) {
-        if (e.offset >= 0 || !e.handle) return;
-        const int32_t err = WriteEntry(e);
+        int32_t err = kResOk;
+        if (e.offset < 0 && e.handle)
+            err = WriteEntry(e);
+        else if (e.offset >= 0 && !e.replaces.empty())
+            err = FreeReplaced(e); // left over from a write whose clean-up failed
         if (err && !first) first = err;
     });
     return first;
 }
 
 int32_t CIffFileBase::RewriteHeader(IndexEntry& e) {
-    if (int32_t err = BeforeDiskChange()) return err;
+    if (int32_t err = PrepareDiskChange()) return err;
     iff::ChunkHeader hdr;
     if (!m_store.ReadChunkHeader(e.offset, hdr)) return kResErrShortRead;
     hdr.id = e.id;
@@ -469,11 +539,12 @@ int32_t CIffFileBase::DeleteChunk(CChunk* chunk) {
     if (!m_writable) return SetError(kResErrNotWritable);
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrUnknownChunk);
-    for (int32_t* at : {&e->replaces, &e->offset}) {
-        if (*at < 0) continue;
-        if (int32_t err = BeforeDiskChange()) return SetError(err);
-        if (int32_t err = m_store.FreeChunk(*at)) return SetError(err);
-        *at = -1;
+    if (e->offset >= 0 || !e->replaces.empty())
+        if (int32_t err = PrepareDiskChange()) return SetError(err);
+    if (int32_t err = FreeReplaced(*e)) return SetError(err);
+    if (e->offset >= 0) {
+        if (int32_t err = m_store.FreeChunk(e->offset)) return SetError(err);
+        e->offset = -1;
     }
     ForgetLabel(*e);
     RemoveEntry(e);

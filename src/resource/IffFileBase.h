@@ -21,8 +21,10 @@ struct IndexEntry {
     uint16_t flags = 0;     // as held in memory
     uint16_t diskFlags = 0; // as last read from or written to disk
     int32_t nameKey = -1;   // 1.0 label key
-    int32_t replaces = -1;  // chunk on disk this one supersedes; freed once this one is written
-    char label[64] = {};    // 2.x inline label
+    // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
+    // freed only once this one is written.
+    std::vector<int32_t> replaces;
+    char label[64] = {}; // 2.x inline label
     CChunk* handle = nullptr;
 };
 
@@ -106,14 +108,29 @@ protected:
     // Adds or replaces chunk (type, id, variant) with handle; labelText may be empty.
     int32_t AddCommon(CChunk* chunk, uint32_t type, int16_t id, const char* labelText,
                       int32_t variant, bool native, uint16_t extraFlags);
-    // Writes the entry's body at its place or at a newly allocated one.
-    int32_t WriteEntry(iff::IndexEntry& e);
+    // Writes the entry's body. A new body goes to a new place and only then are the chunks it
+    // replaces freed; a written chunk rewritten with the same size keeps its place, through a
+    // copy elsewhere that stands for it while its own bytes are overwritten. inPlace writes
+    // straight over the old bytes (for chunks nothing points at yet, such as a new map).
+    int32_t WriteEntry(iff::IndexEntry& e, bool inPlace = false);
     // Writes every entry of the current list that has never been written; first error wins.
     int32_t WritePending();
     // Rewrites the chunk header at the entry's offset with its id and label.
     int32_t RewriteHeader(iff::IndexEntry& e);
     void DetachHandle(iff::IndexEntry& e);
     void RemoveEntry(iff::IndexEntry* e);
+    // The header the entry has on disk once written with a body of bodySize bytes.
+    iff::ChunkHeader HeaderFor(const iff::IndexEntry& e, int32_t bodySize) const;
+    // Frees the chunks the entry replaces, once it is on disk.
+    int32_t FreeReplaced(iff::IndexEntry& e);
+
+    int32_t RewriteInPlace(iff::IndexEntry& e, const iff::ChunkHeader& hdr);
+
+    // Refuses every change to a file whose chunk chain breaks at offset (damage found by a scan).
+    int32_t Damaged(int32_t offset);
+    bool IsDamaged() const { return m_damagedAt >= 0; }
+    // Before anything is written: -97 for a damaged file, else the kind's own preparation.
+    int32_t PrepareDiskChange();
 
     iff::ChunkIndex& List() { return m_internalMode ? m_internal : m_index; }
 
@@ -122,6 +139,9 @@ protected:
     virtual int32_t AfterChunkWrite() { return kResOk; }
     virtual std::string EntryLabel(const iff::IndexEntry& e) = 0;
     virtual int32_t AssignLabel(iff::IndexEntry& e, const char* label) = 0;
+    // A chunk replaced under the same label may keep the old one's label record (1.0: its name
+    // key), so the label needs no separate write. True when e took it over.
+    virtual bool ReuseLabel(iff::IndexEntry&, const iff::IndexEntry&, const char*) { return false; }
     virtual void ForgetLabel(iff::IndexEntry& e) = 0;
     // A fetch found the entry's header disagreeing with the index; may rebuild the index
     // (returns true when it did, so the lookup is tried again).
@@ -132,5 +152,7 @@ protected:
     iff::ChunkIndex m_internal; // the container's own chunks (1.0)
     bool m_internalMode = false;
     bool m_writable = false;
+    int32_t m_damagedAt = -1; // where the chain breaks; the file is then never written
+    std::string m_path;       // as given to Open
     std::unordered_map<CChunk*, iff::IndexEntry*> m_handles;
 };

@@ -24,6 +24,7 @@ int32_t CIffFileV1::Delete(const char* path) {
 
 int32_t CIffFileV1::Open(const char* path) {
     if (IsOpen()) return kResErrAlreadyOpen;
+    SetBrokenChain({});
     if (int32_t e = OpenFileObjectFor(path)) return e;
     uint8_t header[iff::kFileHeaderSize];
     if (int32_t e = m_store.ReadAt(0, header, iff::kFileHeaderSize)) {
@@ -52,11 +53,23 @@ int32_t CIffFileV1::Open(const char* path) {
         }
         pos += h.size;
     }
-    if (m_store.readFailed) {
+    switch (m_store.BreakAt(pos)) {
+    case iff::CIffStore::End::ReadFailed:
         // Chunks behind an unreadable header would be missing, and their labels dropped from
         // the name map written on closing.
         DropAll();
         return kResErrShortRead;
+    case iff::CIffStore::End::Damaged:
+        // Chunks behind the break are out of sight: such a file is only ever read.
+        if (m_writable) {
+            const int32_t error = Damaged(pos);
+            DropAll();
+            return error;
+        }
+        Damaged(pos);
+        break;
+    default:
+        break;
     }
     m_names.Clear();
     m_names.dirty = true;
@@ -252,6 +265,14 @@ int32_t CIffFileV1::AssignLabel(IndexEntry& e, const char* label) {
     e.nameKey = key;
     m_names.Set(key, label);
     return kResOk;
+}
+
+bool CIffFileV1::ReuseLabel(IndexEntry& e, const IndexEntry& old, const char* label) {
+    if (old.nameKey == -1 || !label || !*label) return false;
+    const CNameMap::Entry* n = m_names.Find(old.nameKey);
+    if (!n || n->label != label) return false;
+    e.nameKey = old.nameKey;
+    return true;
 }
 
 void CIffFileV1::ForgetLabel(IndexEntry& e) {

@@ -40,6 +40,7 @@ public:
 private:
     std::string EntryLabel(const iff::IndexEntry& e) override;
     int32_t AssignLabel(iff::IndexEntry& e, const char* label) override;
+    bool ReuseLabel(iff::IndexEntry& e, const iff::IndexEntry& old, const char* label) override;
     void ForgetLabel(iff::IndexEntry& e) override;
     int32_t WriteNameMap();
     int32_t FreeStaleMaps();

@@ -57,6 +57,7 @@ int32_t CIffFileV2::Delete(const char* path) {
 
 int32_t CIffFileV2::Open(const char* path) {
     if (IsOpen()) return kResErrAlreadyOpen;
+    SetBrokenChain({});
     if (int32_t e = OpenFileObjectFor(path)) return e;
     uint8_t header[iff::kFileHeaderSize];
     if (int32_t e = m_store.ReadAt(0, header, iff::kFileHeaderSize)) {
@@ -74,7 +75,6 @@ int32_t CIffFileV2::Open(const char* path) {
         DropAll();
         return kResErrBadHeader;
     }
-    m_path = path;
     m_version = version;
     m_headerMapOffset =
         version == iff::kVersion25 ? int32_t(iff::GetBE32(header + iff::kMapOffsetPos)) : 0;
@@ -88,11 +88,25 @@ int32_t CIffFileV2::Open(const char* path) {
     } else {
         m_index.Clear();
         m_store.freeSpace = 0;
-        if (!Scan(m_index, m_store.freeSpace, m_mapChunk)) {
+        int32_t end = 0;
+        switch (Scan(m_index, m_store.freeSpace, m_mapChunk, end)) {
+        case iff::CIffStore::End::ReadFailed:
             // Chunks behind an unreadable header would be missing from the index and lost
             // from the map written on closing.
             DropAll();
             return kResErrShortRead;
+        case iff::CIffStore::End::Damaged:
+            // The chunks behind the break are out of sight: writing could drop them from the
+            // map or overwrite them. Such a file is only ever read.
+            if (m_writable) {
+                const int32_t error = Damaged(end);
+                DropAll();
+                return error;
+            }
+            Damaged(end);
+            break;
+        default:
+            break;
         }
     }
     RemoveMapEntries(m_index);
@@ -125,7 +139,8 @@ bool CIffFileV2::LoadMap(int32_t offset) {
     return true;
 }
 
-bool CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk) {
+iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk,
+                                     int32_t& end) {
     int32_t pos = iff::kFileHeaderSize;
     iff::ChunkHeader h;
     mapChunk = -1;
@@ -144,7 +159,8 @@ bool CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapCh
         }
         pos += h.size;
     }
-    return !m_store.readFailed;
+    end = pos;
+    return m_store.BreakAt(pos);
 }
 
 bool CIffFileV2::VerifyMapIndex() {
@@ -152,8 +168,19 @@ bool CIffFileV2::VerifyMapIndex() {
     iff::ChunkIndex scanned;
     int32_t freeSpace = 0;
     int32_t mapChunk = -1;
-    // A scan cut short by a failed read is no reason to doubt the map.
-    if (!Scan(scanned, freeSpace, mapChunk)) return false;
+    int32_t end = 0;
+    switch (Scan(scanned, freeSpace, mapChunk, end)) {
+    case iff::CIffStore::End::ReadFailed:
+        // A scan cut short by a failed read is no reason to doubt the map.
+        return false;
+    case iff::CIffStore::End::Damaged:
+        // The map may still describe every chunk, so reads keep using it; nothing is written.
+        m_unverified = false;
+        Damaged(end);
+        return false;
+    default:
+        break;
+    }
     m_unverified = false;
     RemoveMapEntries(scanned);
     std::unordered_map<int32_t, IndexEntry*> byOffset;
@@ -224,7 +251,7 @@ int32_t CIffFileV2::WriteFileHeader(int32_t mapOffset) {
 
 int32_t CIffFileV2::BeforeDiskChange() {
     if (!m_writable) return kResErrNotWritable;
-    if (!VerifyMapIndex()) return kResErrShortRead;
+    if (!VerifyMapIndex()) return IsDamaged() ? kResErrDamaged : kResErrShortRead;
     if (m_headerMapOffset != 0) {
         // From here on the map is stale: a crash leaves a file that is scanned when opened.
         if (m_mapChunk >= iff::kFileHeaderSize)
@@ -264,9 +291,10 @@ int32_t CIffFileV2::WriteMap() {
     }
     IndexEntry* entry = FindByHandle(chunk);
     int32_t err = WriteEntry(*entry);
-    // Placing the map may have used free space: store the figure as it now stands.
+    // Placing the map may have used free space: store the figure as it now stands. Nothing
+    // points at the new map yet, so it is simply written again.
     if (!err && !RefillStoredChunk(chunk, map)) err = kResErrObject;
-    if (!err) err = WriteEntry(*entry);
+    if (!err) err = WriteEntry(*entry, true);
     if (!err) err = WriteFileHeader(entry->offset);
     if (!err) m_mapChunk = entry->offset;
     return err;
@@ -291,7 +319,7 @@ int32_t CIffFileV2::Compact() {
     if (!IsOpen()) return SetError(kResErrNotOpen);
     if (!m_writable) return SetError(kResErrNotWritable);
     PrepareForChange();
-    if (int32_t e = BeforeDiskChange()) return SetError(e);
+    if (int32_t e = PrepareDiskChange()) return SetError(e);
     if (int32_t e = WritePending()) return SetError(e);
     return SetError(CompactChunks(true));
 }

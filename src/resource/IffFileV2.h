@@ -54,8 +54,10 @@ private:
     bool RecoverIndex() override;
 
     bool LoadMap(int32_t offset);
-    // False when a header could not be read, so the walk did not reach the end of the chain.
-    bool Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk);
+    // How the walk ended and where (end): at the end of the file, at the remains of a stopped
+    // append, at damage, or at a header that could not be read.
+    iff::CIffStore::End Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk,
+                             int32_t& end);
     // An index read from the map is checked against the chunks before anything is written.
     // False when the check could not read the chunks (the index stays unverified).
     bool VerifyMapIndex();
@@ -64,7 +66,6 @@ private:
     int32_t WriteMap();
     int32_t WriteFileHeader(int32_t mapOffset);
 
-    std::string m_path;
     int32_t m_version = 0;
     int32_t m_headerMapOffset = 0; // as the header holds it now
     int32_t m_openedMapOffset = 0;

@@ -92,15 +92,44 @@ int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {
     return WriteAt(pos, b, m_headerSize);
 }
 
-int32_t CIffStore::WriteFreeHeader(int32_t pos, int32_t size) {
+int32_t CIffStore::WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like) {
     ChunkHeader h;
+    if (like) h = Placeholder(*like);
     h.type = kTypeFree;
     h.size = size;
-    h.flags = kFlagFree;
+    h.flags = uint16_t(h.flags | kFlagFree);
     return WriteChunkHeader(pos, h);
 }
 
-int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended) {
+ChunkHeader CIffStore::Placeholder(const ChunkHeader& h) {
+    ChunkHeader p = h;
+    p.type = kTypeFree;
+    p.flags = uint16_t(h.flags | kFlagFree);
+    return p;
+}
+
+CIffStore::End CIffStore::BreakAt(int32_t pos) {
+    if (readFailed) return End::ReadFailed;
+    const int32_t length = m_file ? m_file->Length() : 0;
+    if (pos == length) return End::Whole;
+    if (pos > length || length - pos < m_headerSize) return pos > length ? End::Damaged : End::Tail;
+    ChunkHeader h;
+    if (!ReadRawHeader(pos, h)) return readFailed ? End::ReadFailed : End::Damaged;
+    const bool sane = h.size >= m_headerSize && h.size - m_headerSize <= kMaxBodySize;
+    if ((h.flags & kFlagFree) && sane && h.size > length - pos) return End::Tail;
+    return End::Damaged;
+}
+
+CIffStore::End CIffStore::WalkToEnd(int32_t pos, int32_t& end) {
+    ChunkHeader h;
+    while (ReadChunkHeader(pos, h))
+        pos += h.size;
+    end = pos;
+    return BreakAt(pos);
+}
+
+int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended,
+                            const ChunkHeader* placeholder) {
     if (appended) *appended = false;
     if (!m_file) return kResErrNotOpen;
     if (need < m_headerSize) return kResErrObject;
@@ -119,15 +148,12 @@ int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended) {
                 h.size = merged;
                 if (int32_t e = WriteChunkHeader(p, h)) return e;
             }
-            if (merged == need) {
-                freeSpace -= need;
-                pos = p;
-                return kResOk;
-            }
-            if (merged >= need + m_headerSize) {
-                if (int32_t e = WriteFreeHeader(p + need, merged - need)) return e;
-                h.size = need;
-                if (int32_t e = WriteChunkHeader(p, h)) return e;
+            if (merged == need || merged >= need + m_headerSize) {
+                // The rest (if any) gets its own header first, so the chain stays whole.
+                if (merged != need)
+                    if (int32_t e = WriteFreeHeader(p + need, merged - need)) return e;
+                if (merged != need || placeholder)
+                    if (int32_t e = WriteFreeHeader(p, need, placeholder)) return e;
                 freeSpace -= need;
                 pos = p;
                 return kResOk;
@@ -135,12 +161,21 @@ int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended) {
         }
         p += h.size;
     }
-    // A header that could not be read is not the end of the chain: appending there would
-    // overwrite the chunks behind it.
-    if (readFailed) return kResErrShortRead;
-    // Append where the chain ends.
+    // Only the end of the chain, or the remains of an append that stopped, may be written over:
+    // behind anything else there may be chunks.
+    switch (BreakAt(p)) {
+    case End::ReadFailed:
+        return kResErrShortRead;
+    case End::Damaged:
+        return kResErrDamaged;
+    case End::Tail:
+        if (!m_file->SetLength(p)) return kResErrCannotOpen;
+        break;
+    case End::Whole:
+        break;
+    }
     if (appended) *appended = true;
-    if (int32_t e = WriteFreeHeader(p, need)) return e;
+    if (int32_t e = WriteFreeHeader(p, need, placeholder)) return e;
     lastAlloc = p;
     pos = p;
     return kResOk;
@@ -158,10 +193,19 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
 }
 
 int32_t CIffStore::ChainEnd(int32_t pos) {
-    ChunkHeader h;
-    while (ReadChunkHeader(pos, h))
-        pos += h.size;
-    return readFailed ? kResErrShortRead : pos;
+    int32_t end = pos;
+    switch (WalkToEnd(pos, end)) {
+    case End::ReadFailed:
+        return kResErrShortRead;
+    case End::Damaged:
+        return kResErrDamaged;
+    case End::Tail:
+        if (!m_file->SetLength(end)) return kResErrCannotOpen;
+        return end;
+    case End::Whole:
+        return end;
+    }
+    return end;
 }
 
 int32_t CIffStore::CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
@@ -172,7 +216,11 @@ int32_t CIffStore::CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cov
     // and the next one become a free chunk of their own.
     uint8_t header[kChunkHeaderV2];
     if (int32_t e = ReadAt(from, header, m_headerSize)) return e;
-    if (int32_t e = WriteFreeHeader(to, cover)) return e;
+    // The free chunk standing in for it carries its id and label already: the header written
+    // last then changes only its type and flags, so a torn write cannot cut the label.
+    ChunkHeader moved;
+    if (!ReadRawHeader(from, moved)) return kResErrShortRead;
+    if (int32_t e = WriteFreeHeader(to, cover, &moved)) return e;
     for (int32_t done = m_headerSize; done < size;) {
         const int32_t n = size - done < kTransferBuffer ? size - done : kTransferBuffer;
         if (int32_t e = ReadAt(from + done, buf, n)) return e;
@@ -188,9 +236,12 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     if (!m_file) return kResErrNotOpen;
     std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[kTransferBuffer]);
     if (!buf) return kResErrNoMemory;
+    // Moving chunks over a broken chain would write over what lies behind the break; the
+    // remains of a stopped append are cut off first.
+    const int32_t chainEnd = ChainEnd(kFileHeaderSize);
+    if (chainEnd < 0) return chainEnd;
     int32_t p = kFileHeaderSize;
     int32_t shift = 0;
-    int32_t chainEnd = -1; // found when the first chunk larger than its gap is met
     ChunkHeader h;
     while (ReadChunkHeader(p, h)) {
         if ((h.flags & kFlagFree) || (dropMaps && h.type == kTypeMap)) {
@@ -201,10 +252,6 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
         if (shift > 0) {
             const int32_t to = p - shift;
             const bool overlaps = h.size + m_headerSize > shift;
-            if (overlaps && chainEnd < 0) {
-                chainEnd = ChainEnd(p);
-                if (chainEnd < 0) return chainEnd;
-            }
             if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
                 // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
                 // goes behind the chain first, its old place joins the gap, and it comes down

@@ -42,9 +42,25 @@ public:
     bool ReadRawHeader(int32_t pos, ChunkHeader& h);
     int32_t WriteChunkHeader(int32_t pos, const ChunkHeader& h);
 
+    // How the chain starting at pos ends: where (end) and why. A break whose bytes can only be
+    // the remains of a chunk being appended when a write stopped (fewer bytes than a header, or
+    // a free chunk cut short by the end of the file) is a Tail: it holds nothing and the next
+    // append drops it. Any other break makes the file Damaged: chunks may lie behind it, so the
+    // file must not be written.
+    enum class End { Whole, Tail, Damaged, ReadFailed };
+    End WalkToEnd(int32_t pos, int32_t& end);
+    // Classifies a chain that stopped at pos (no header could be taken there).
+    End BreakAt(int32_t pos);
+
     // Finds room for a chunk of need bytes (header included) and returns its offset in pos;
-    // appended tells whether it lies at the end of the chain rather than in free space.
-    int32_t Allocate(int32_t need, int32_t& pos, bool* appended = nullptr);
+    // appended tells whether it lies at the end of the chain rather than in free space. The
+    // place is left as a free chunk of need bytes whose header is placeholder marked free (so
+    // that writing the real header later changes nothing but its type and flags), or a plain
+    // free header without one. A tail at the end of the chain is cut off before appending.
+    int32_t Allocate(int32_t need, int32_t& pos, bool* appended = nullptr,
+                     const ChunkHeader* placeholder = nullptr);
+    // The header written where a chunk goes until its body is in place: h, free.
+    static ChunkHeader Placeholder(const ChunkHeader& h);
     // Marks the chunk at pos free and counts its size as free space.
     int32_t FreeChunk(int32_t pos);
     // Moves every used chunk down over the free ones. moved(from, to) reports each move;
@@ -59,8 +75,9 @@ public:
     int32_t lastAlloc = -1; // where the previous allocation search stopped (<= 0: none)
 
 private:
-    int32_t WriteFreeHeader(int32_t pos, int32_t size);
-    // Where the chain starting at pos ends; -48 when a header could not be read.
+    int32_t WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like = nullptr);
+    // Where the chain starting at pos ends, a tail cut off; -48 when a header could not be
+    // read, -97 when the chain is damaged.
     int32_t ChainEnd(int32_t pos);
     // Copies the chunk of size bytes at from to to, its header last: until then a free chunk of
     // cover bytes stands at to, and rest bytes (if any) behind the copy become a free chunk.

@@ -64,7 +64,9 @@ bool CMultiFormatFile::AddRow(int kind, const char* ext) {
 
 int32_t CMultiFormatFile::Open(const char* path) {
     CMultiFormatFile::Close();
+    SetBrokenChain({});
     int32_t error = kResErrNoKindMatched;
+    bool damaged = false;
     for (const Row& row : m_rows) {
         std::unique_ptr<CResourceFile> file = MakeFile(row.kind);
         if (!file) continue;
@@ -72,10 +74,20 @@ int32_t CMultiFormatFile::Open(const char* path) {
         if (!resolved) continue; // -250 stays only when no row takes the path
         file->SetReadOnlyOpen(ReadOnlyOpen());
         const int32_t e = file->Open(resolved->c_str());
-        if (e == kResOk)
+        if (e == kResOk) {
             AddMember(std::move(file));
-        else
+        } else if (e == kResErrDamaged && !damaged) {
+            damaged = true;
+            SetBrokenChain(file->BrokenChain());
+        } else if (!damaged) {
             error = e;
+        }
+    }
+    // Writing the other files of an object while one of them is damaged would put new chunks
+    // where they do not belong: the whole set is refused for writing.
+    if (damaged) {
+        CMultiFormatFile::Close();
+        return kResErrDamaged;
     }
     return MemberCount() > 0 ? kResOk : error;
 }

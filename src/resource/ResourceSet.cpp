@@ -1,6 +1,7 @@
 #include "resource/ResourceSet.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "common/BoundedString.h"
@@ -310,34 +311,66 @@ int32_t CResourceSet::AddChunk(CChunk* chunk, uint32_t type, int16_t id,
 
 int32_t CResourceSet::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
                                       const CBoundedString& label, int32_t variant, bool native) {
-    // A chunk of that type, id and variant is replaced: drop it first, wherever it lives.
-    if (CChunk* existing = GetChunkVariant(type, id, variant, nullptr)) {
-        // A lookup of a missing variant answers with variant 0, which must survive.
-        if (GetVariant(existing) == variant) {
-            if (existing == chunk) {
-                if (int32_t e = Release(chunk)) return SetError(e);
-                existing = GetChunkVariant(type, id, variant, nullptr);
-            }
-            if (existing) {
-                if (int32_t e = DeleteChunk(existing)) return SetError(e);
-            }
-        }
-    }
+    // The member that takes the new chunk.
     int32_t error = kResErrNoWritableMember;
+    int target = -1;
+    for (int i = 0; i < MemberCount() && target < 0; ++i) {
+        CResourceFile& f = *m_members[static_cast<std::size_t>(i)].file;
+        if (!MemberTakes(i, type))
+            error = kResErrNoMemberTakes;
+        else if (f.IsWritable())
+            target = i;
+        else
+            error = kResErrNoWritableMember;
+    }
+    // A chunk of that type, id and variant is replaced. When it lives in the member that takes
+    // the new one, that member replaces it and keeps the old body on disk until the new one is
+    // written. Elsewhere it can only be deleted, so the new one is written first.
+    CChunk* existing = GetChunkVariant(type, id, variant, nullptr);
+    // A lookup of a missing variant answers with variant 0, which must survive.
+    if (existing && GetVariant(existing) != variant) existing = nullptr;
+    const int holder = existing ? MemberOf(existing) : -1;
+    if (existing && holder != target) {
+        if (existing == chunk) {
+            if (int32_t e = Release(chunk)) return SetError(e);
+            existing = GetChunkVariant(type, id, variant, nullptr);
+        }
+        // Only a writable member can give the old chunk up.
+        if (existing && !m_members[static_cast<std::size_t>(holder)].file->IsWritable())
+            return SetError(kResErrUnknownChunk);
+    }
+    if (target < 0) {
+        if (existing && existing != chunk) ReleaseChunk(existing);
+        return SetError(error);
+    }
+    CResourceFile& f = *m_members[static_cast<std::size_t>(target)].file;
+    if (existing && holder != target) {
+        // A copy of the new body goes to disk before the old chunk is deleted; the caller's
+        // handle then replaces the copy as any replacement does.
+        CChunk* copy = CChunk::Create(chunk->Size());
+        if (!copy) return SetError(kResErrNoMemory);
+        if (chunk->Size() > 0) std::memcpy(copy->Body(), chunk->Body(), size_t(chunk->Size()));
+        if (int32_t e = f.AddChunkVariant(copy, type, id, label, variant, native)) {
+            CChunk::Free(copy);
+            return SetError(e);
+        }
+        if (int32_t e = f.WriteChunk(copy)) {
+            if (f.DeleteChunk(copy) != kResOk) f.ReleaseChunk(copy);
+            return SetError(e);
+        }
+        if (int32_t e = f.ReleaseChunk(copy)) return SetError(e);
+        if (int32_t e = DeleteChunk(existing)) return SetError(e);
+    }
+    return SetError(f.AddChunkVariant(chunk, type, id, label, variant, native));
+}
+
+int CResourceSet::MemberOf(CChunk* chunk) {
     for (int i = 0; i < MemberCount(); ++i) {
         CResourceFile& f = *m_members[static_cast<std::size_t>(i)].file;
-        if (!MemberTakes(i, type)) {
-            error = kResErrNoMemberTakes;
-            continue;
-        }
-        if (!f.IsWritable()) {
-            error = kResErrNoWritableMember;
-            continue;
-        }
-        error = f.AddChunkVariant(chunk, type, id, label, variant, native);
-        break;
+        int16_t id = 0;
+        if (f.GetId(chunk, id) == kResOk) return i;
     }
-    return SetError(error);
+    return -1;
 }
 
 int32_t CResourceSet::WriteChunk(CChunk* chunk) {

@@ -78,6 +78,8 @@ protected:
     std::vector<MemberSlot> m_members;
 
 private:
+    // The member that knows the handle, or -1.
+    int MemberOf(CChunk* chunk);
     // Union of the members' types in the set's order.
     std::vector<uint32_t> UnionTypes();
     // Runs op on members in order until one leaves no error; -99 when none does. For changes only

@@ -205,7 +205,7 @@ TEST_F(IffStoreTest, CompactionReportsEveryFailedOperation) {
     }
 }
 
-TEST_F(IffStoreTest, CompactionKeepsAnUnreadableTail) {
+TEST_F(IffStoreTest, DamagedChainIsNeitherCompactedNorAppendedTo) {
     Put(100);
     const int32_t b = Put(200);
     Put(100);
@@ -213,11 +213,41 @@ TEST_F(IffStoreTest, CompactionKeepsAnUnreadableTail) {
     const std::vector<uint8_t> junk = {1, 2, 3, 4, 0, 0, 0, 5, 9, 9, 9, 9, 9, 9, 9, 9, 7};
     const int32_t end = store.File()->Length();
     ASSERT_EQ(store.WriteAt(end, junk.data(), int32_t(junk.size())), 0);
-    ASSERT_EQ(store.Compact(false, nullptr), 0);
-    EXPECT_EQ(store.File()->Length(), end + int32_t(junk.size()));
-    std::vector<uint8_t> tail(junk.size());
-    ASSERT_EQ(store.ReadAt(end, tail.data(), int32_t(tail.size())), 0);
-    EXPECT_EQ(tail, junk);
+    const std::vector<uint8_t> before = ReadAll(path);
+    int32_t endAt = 0;
+    EXPECT_EQ(store.WalkToEnd(64, endAt), iff::CIffStore::End::Damaged);
+    EXPECT_EQ(endAt, end);
+    EXPECT_EQ(store.Compact(false, nullptr), kResErrDamaged);
+    int32_t pos = -1;
+    store.lastAlloc = end - 100;
+    EXPECT_EQ(store.Allocate(500, pos), kResErrDamaged);
+    EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST_F(IffStoreTest, RemainsOfAStoppedAppendAreDroppedByTheNextOne) {
+    Put(100);
+    const int32_t end = Put(200) + 200;
+    // A free header cut short by the end of the file, then fewer bytes than a header: what an
+    // append leaves when it stops after its first write.
+    iff::ChunkHeader h;
+    h.type = iff::kTypeFree;
+    h.size = 5000;
+    h.flags = iff::kFlagFree;
+    for (const std::vector<uint8_t>& tail :
+         {std::vector<uint8_t>{}, std::vector<uint8_t>{1, 2, 3}}) {
+        if (tail.empty())
+            ASSERT_EQ(store.WriteChunkHeader(end, h), 0);
+        else
+            ASSERT_EQ(store.WriteAt(end, tail.data(), int32_t(tail.size())), 0);
+        int32_t endAt = 0;
+        EXPECT_EQ(store.WalkToEnd(64, endAt), iff::CIffStore::End::Tail);
+        EXPECT_EQ(endAt, end);
+        EXPECT_EQ(Put(300), end);
+        EXPECT_EQ(store.File()->Length(), end + 300);
+        EXPECT_TRUE(ChainIsWhole(ReadAll(path)));
+        ASSERT_TRUE(store.File()->SetLength(end));
+        store.lastAlloc = -1;
+    }
 }
 
 } // namespace
