@@ -150,10 +150,14 @@ void CTreeTable::WriteAll(CFieldStream& out) {
     }
 }
 
-void CTreeTable::NameFromStrings(bool fallBacks) {
+int32_t CTreeTable::NameFromStrings(bool fallBacks) {
     CStringTable strings;
     strings.Configure(m_file, CStringTable::kTypeTTAs, m_id, false, CStringTable::kDefaultLanguage);
-    if (strings.Load(false, true) != 0) return;
+    const int32_t loaded = strings.Load(false, true);
+    // Without a TTAs the entries keep empty names; one that is there but cannot be read must not
+    // be replaced by them on the next save.
+    if (loaded == kResErrNoChunk || loaded == kResErrUnknownChunk) return 0;
+    if (loaded != 0) return loaded;
     for (CTreeTableEntry& e : m_entries) {
         const char* text = e.stringIndex < INT32_MAX ? strings.GetText(e.stringIndex + 1) : nullptr;
         if (!fallBacks) {
@@ -175,6 +179,7 @@ void CTreeTable::NameFromStrings(bool fallBacks) {
         }
         e.name = label.Text();
     }
+    return 0;
 }
 
 int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
@@ -218,14 +223,23 @@ int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
     // A fetched chunk already has its place in the file, so releasing it writes nothing.
     file->ReleaseChunk(chunk);
 
+    int32_t named = 0;
     if (version >= 8) {
-        NameFromStrings(true);
+        named = NameFromStrings(true);
     } else if (file->IsWritable() && !m_truncated) {
         // (A damaged body is left as it is rather than rewritten from what could be read.)
         // Names of older tables live only in the TTAs: take them first, so that the upgrade
         // does not overwrite stored names with empty ones.
-        if (version < 7) NameFromStrings(false);
-        m_upgradeStatus = Save(m_label.Text());
+        if (version < 7) named = NameFromStrings(false);
+        if (named == 0) m_upgradeStatus = Save(m_label.Text());
+    }
+    if (named != 0) {
+        // A table whose names could not be read is not offered for editing: saving it would
+        // store fall-back names over the real ones.
+        m_entries.clear();
+        m_file = nullptr;
+        m_id = 0;
+        return named;
     }
     return 0;
 }

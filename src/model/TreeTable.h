@@ -46,7 +46,8 @@ public:
     CTreeTable(const CTreeTable&) = delete;
     CTreeTable& operator=(const CTreeTable&) = delete;
 
-    // 0; -1 without an open file or for id 0; -99 without a TTAB chunk of that id.
+    // 0; -1 without an open file or for id 0; -99 without a TTAB chunk of that id; the file's
+    // error when the TTAs with the names is there but cannot be read (the table is then empty).
     // A table stored below version 8 in a writable file is saved again at once as version 9.
     int32_t Load(CResourceFile* file, int16_t id);
     // Writes packed version 9, then the names and comment marks into the TTAs of the same id
@@ -90,7 +91,8 @@ public:
 private:
     void ReadEntry(CFieldStream& in, CTreeTableEntry& e, int32_t version, int32_t position);
     void WriteAll(CFieldStream& out);
-    void NameFromStrings(bool fallBacks);
+    // 0, or the error of a TTAs that is there but cannot be read.
+    int32_t NameFromStrings(bool fallBacks);
 
     int32_t m_motiveCount;
     std::vector<CTreeTableEntry> m_entries;

@@ -87,7 +87,9 @@ int32_t CIffFileBase::Damaged(int32_t offset) {
 
 int32_t CIffFileBase::PrepareDiskChange() {
     if (IsDamaged()) return kResErrDamaged;
-    return BeforeDiskChange();
+    if (int32_t err = BeforeDiskChange()) return err;
+    // Whatever a stopped append left behind the chain goes before anything else is written.
+    return m_store.DropTail();
 }
 
 int32_t CIffFileBase::CreateWithHeader(const char* path, const uint8_t* header) {

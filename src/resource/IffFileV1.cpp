@@ -68,6 +68,9 @@ int32_t CIffFileV1::Open(const char* path) {
         }
         Damaged(pos);
         break;
+    case iff::CIffStore::End::Tail:
+        m_store.tailAt = pos;
+        break;
     default:
         break;
     }
@@ -75,14 +78,25 @@ int32_t CIffFileV1::Open(const char* path) {
     m_names.dirty = true;
     m_staleMaps.clear();
     m_internalMode = true;
+    int32_t names = kResOk;
     if (CChunk* legacy = GetChunk(iff::kTypeName, 0)) {
         m_names.ReadLegacy(legacy->Body(), legacy->Size());
         ReleaseChunk(legacy);
         m_names.dirty = false;
-    } else if (LoadObject(*this, m_names, 1) == kResOk) {
-        m_names.dirty = false;
+    } else if (LastError() != kResErrNoChunk) {
+        names = LastError();
+    } else {
+        names = LoadObject(*this, m_names, 1);
+        if (names == kResOk) m_names.dirty = false;
+        if (names == kResErrNoChunk) names = kResOk;
     }
     m_internalMode = false;
+    if (names != kResOk && m_writable) {
+        // A label map that is there but cannot be read would be written back empty, taking
+        // every label with it: such a file is only opened for reading.
+        DropAll();
+        return names;
+    }
     SetError(kResOk);
     return kResOk;
 }

@@ -105,6 +105,9 @@ int32_t CIffFileV2::Open(const char* path) {
             }
             Damaged(end);
             break;
+        case iff::CIffStore::End::Tail:
+            m_store.tailAt = end;
+            break;
         default:
             break;
         }
@@ -178,6 +181,9 @@ bool CIffFileV2::VerifyMapIndex() {
         m_unverified = false;
         Damaged(end);
         return false;
+    case iff::CIffStore::End::Tail:
+        m_store.tailAt = end;
+        break;
     default:
         break;
     }

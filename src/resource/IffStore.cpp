@@ -20,6 +20,7 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     lastAlloc = -1;
     headerReads = 0;
     readFailed = false;
+    tailAt = -1;
 }
 
 std::unique_ptr<CFileObject> CIffStore::Detach() {
@@ -185,10 +186,21 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
     ChunkHeader h;
     if (!ReadChunkHeader(pos, h)) return kResErrShortRead;
     if (h.flags & kFlagFree) return kResOk;
-    h.flags |= kFlagFree;
-    h.type = kTypeFree;
-    if (int32_t e = WriteChunkHeader(pos, h)) return e;
+    // The flag word alone decides whether the chunk is free, so it goes first and on its own:
+    // a write cut short cannot leave a used chunk that has lost its type.
+    uint8_t flags[2];
+    PutBE16(flags, uint16_t(h.flags | kFlagFree));
+    if (int32_t e = WriteAt(pos + 10, flags, 2)) return e;
+    uint8_t type[4];
+    PutBE32(type, kTypeFree);
     freeSpace += h.size;
+    return WriteAt(pos, type, 4);
+}
+
+int32_t CIffStore::DropTail() {
+    if (tailAt < 0) return kResOk;
+    if (!m_file->SetLength(tailAt)) return kResErrCannotOpen;
+    tailAt = -1;
     return kResOk;
 }
 
@@ -262,13 +274,20 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
                 if (int32_t e = CopyChunk(chainEnd, to, h.size, shift + h.size, shift, buf.get()))
                     return e;
                 if (moved) moved(chainEnd, to);
-                if (int32_t e = WriteFreeHeader(chainEnd, h.size)) return e;
+                if (int32_t e = FreeChunk(chainEnd)) return e;
                 if (!m_file->SetLength(chainEnd)) return kResErrCannotOpen;
+            } else if (!overlaps) {
+                // The old copy stays in the chain until the new one is complete: the free chunk
+                // behind the new copy ends where the old one begins, and the old one is freed
+                // last. A header write cut anywhere leaves one copy or two, never none.
+                if (int32_t e = CopyChunk(p, to, h.size, shift, shift - h.size, buf.get()))
+                    return e;
+                if (moved) moved(p, to);
+                if (int32_t e = FreeChunk(p)) return e;
             } else {
-                // When the chunk overlaps its new place (a file whose chain stops before its end),
-                // the free chunk in front covers the old copy too, which the move overwrites.
-                if (int32_t e = CopyChunk(p, to, h.size, overlaps ? shift + h.size : shift, shift,
-                                          buf.get()))
+                // (Only when the file is too large to grow behind its chain.) The free chunk in
+                // front covers the old copy too, which the move overwrites.
+                if (int32_t e = CopyChunk(p, to, h.size, shift + h.size, shift, buf.get()))
                     return e;
                 if (moved) moved(p, to);
             }

@@ -63,6 +63,8 @@ public:
     static ChunkHeader Placeholder(const ChunkHeader& h);
     // Marks the chunk at pos free and counts its size as free space.
     int32_t FreeChunk(int32_t pos);
+    // Cuts off the remains of a stopped append found when the chain was walked (tailAt).
+    int32_t DropTail();
     // Moves every used chunk down over the free ones. moved(from, to) reports each move;
     // dropMaps also drops resource-map chunks. Keeps the chain whole after every move.
     int32_t Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved);
@@ -73,6 +75,7 @@ public:
     // nothing may be appended there, and a walk that stopped there has not seen every chunk.
     bool readFailed = false;
     int32_t lastAlloc = -1; // where the previous allocation search stopped (<= 0: none)
+    int32_t tailAt = -1;    // where the remains of a stopped append begin (-1: none seen)
 
 private:
     int32_t WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like = nullptr);
