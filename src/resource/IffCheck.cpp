@@ -73,25 +73,8 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
     std::map<int32_t, Scanned> used;
     int32_t pos = iff::kFileHeaderSize;
     char tc[5];
-    while (pos != report.length) {
-        iff::ChunkHeader h;
-        if (!store.ReadRawHeader(pos, h)) {
-            report.problems.push_back(Describe("%d stray bytes at offset %d after the last chunk",
-                                               report.length - pos, pos));
-            break;
-        }
-        iff::TypeCodeText(h.type, tc);
-        if (h.size < headerSize || h.size - headerSize > iff::kMaxBodySize) {
-            report.problems.push_back(
-                Describe("chunk '%s' at offset %d has an impossible size %d", tc, pos, h.size));
-            break;
-        }
-        if (h.size > report.length - pos) {
-            report.problems.push_back(Describe(
-                "chunk '%s' at offset %d with size %d reaches past the end of the file (%d)", tc,
-                pos, h.size, report.length));
-            break;
-        }
+    iff::ChunkHeader h;
+    while (store.ReadChunkHeader(pos, h)) {
         if (h.flags & iff::kFlagFree) {
             ++report.freeChunks;
             report.freeBytes += h.size;
@@ -101,15 +84,50 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         }
         pos += h.size;
     }
+    if (pos != report.length) {
+        report.chainBreak = pos;
+        const iff::CIffStore::End end = store.BreakAt(pos);
+        report.interruptedTail = end == iff::CIffStore::End::Tail;
+        std::string what;
+        if (report.length - pos < headerSize || !store.ReadRawHeader(pos, h)) {
+            what = Describe("%d stray bytes at offset %d after the last chunk", report.length - pos,
+                            pos);
+        } else {
+            iff::TypeCodeText(h.type, tc);
+            if (h.size < headerSize || h.size - headerSize > iff::kMaxBodySize)
+                what =
+                    Describe("chunk '%s' at offset %d has an impossible size %d", tc, pos, h.size);
+            else
+                what = Describe(
+                    "chunk '%s' at offset %d with size %d reaches past the end of the file (%d)",
+                    tc, pos, h.size, report.length);
+        }
+        if (end == iff::CIffStore::End::Tail)
+            what +=
+                "; they are what a write that stopped left behind, and the next save drops them";
+        else if (end == iff::CIffStore::End::ReadFailed)
+            what = Describe("the chunk header at offset %d cannot be read", pos);
+        else
+            what += Describe("; the chunk chain breaks at offset %d, so the file is damaged and "
+                             "is never written",
+                             pos);
+        report.problems.push_back(what);
+    }
 
     if (report.mapOffset == 0) return report.problems.empty();
+    // A map behind a break in the chain is still found through the header.
+    iff::ChunkHeader mh;
     auto at = used.find(report.mapOffset);
-    if (at == used.end() || at->second.type != iff::kTypeMap) {
+    const bool reachable = at != used.end()
+                               ? at->second.type == iff::kTypeMap
+                               : report.chainBreak >= 0 && report.mapOffset > report.chainBreak &&
+                                     store.ReadChunkHeader(report.mapOffset, mh) &&
+                                     mh.type == iff::kTypeMap && !(mh.flags & iff::kFlagFree);
+    if (!reachable) {
         report.problems.push_back(
             Describe("the header's map offset %d does not point at a map chunk", report.mapOffset));
         return false;
     }
-    iff::ChunkHeader mh;
     store.ReadChunkHeader(report.mapOffset, mh);
     std::vector<uint8_t> body(size_t(mh.size - headerSize));
     iff::ChunkIndex index;
@@ -133,7 +151,16 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         listed.insert(e.offset);
         iff::TypeCodeText(e.type, tc);
         auto it = used.find(e.offset);
-        if (it == used.end()) {
+        if (it == used.end() && report.chainBreak >= 0 && e.offset > report.chainBreak) {
+            // Behind the break the scan saw nothing: the map entry is checked on its own.
+            iff::ChunkHeader eh;
+            if (!store.ReadChunkHeader(e.offset, eh) || (eh.flags & iff::kFlagFree) ||
+                eh.type != e.type || eh.id != e.id || eh.flags != e.diskFlags ||
+                std::strcmp(eh.label, e.label) != 0)
+                problem(Describe("map entry '%s' %d at offset %d, behind the break, does not "
+                                 "match the chunk header there",
+                                 tc, e.id, e.offset));
+        } else if (it == used.end()) {
             problem(Describe("map entry '%s' %d names offset %d, where no chunk starts", tc, e.id,
                              e.offset));
         } else if (it->second.type != e.type || it->second.id != e.id ||
@@ -148,7 +175,7 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         if (s.type != iff::kTypeMap && !listed.count(offset)) ++unlisted;
     }
     if (unlisted) problem(Describe("%d chunks are missing from the resource map", unlisted));
-    if (mapFree != report.freeBytes)
+    if (mapFree != report.freeBytes && report.chainBreak < 0)
         problem(Describe("the resource map records %d bytes of free space, the scan finds %lld",
                          mapFree, static_cast<long long>(report.freeBytes)));
     return report.problems.empty();

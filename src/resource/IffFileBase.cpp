@@ -456,7 +456,7 @@ int32_t CIffFileBase::WriteEntry(IndexEntry& e, bool inPlace) {
     int32_t err = m_store.WriteAt(pos + h, e.handle->Body(), b);
     if (!err) err = m_store.WriteChunkHeader(pos, hdr);
     if (err) {
-        if (!appended) m_store.freeSpace += hdr.size; // the place is still a free chunk
+        GiveBack(pos, hdr.size, appended);
         return err;
     }
     e.offset = pos;
@@ -473,11 +473,14 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
     const int32_t need = hdr.size;
     int32_t copy = -1;
     bool appended = false;
+    // The copy is not an allocation the file's later searches should start from.
+    const int32_t lastAlloc = m_store.lastAlloc;
     if (int32_t err = m_store.Allocate(need, copy, &appended, &hdr)) return err;
     int32_t err = m_store.WriteAt(copy + h, e.handle->Body(), need - h);
     if (!err) err = m_store.WriteChunkHeader(copy, hdr);
     if (err) {
-        if (!appended) m_store.freeSpace += need;
+        GiveBack(copy, need, appended);
+        m_store.lastAlloc = lastAlloc;
         return err;
     }
     // The copy holds the new version now; a failure from here on leaves the chunk there.
@@ -501,7 +504,18 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
     }
     if (appended && copy + need == m_store.File()->Length() && m_store.File()->SetLength(copy))
         m_store.freeSpace -= need;
+    m_store.lastAlloc = lastAlloc;
     return AfterChunkWrite();
+}
+
+// A place whose chunk could not be written: it is still a free chunk; one appended for it is cut
+// off again, so a failed write leaves the file as long as it was.
+void CIffFileBase::GiveBack(int32_t pos, int32_t size, bool appended) {
+    if (!appended) {
+        m_store.freeSpace += size;
+    } else if (m_store.File()->SetLength(pos)) {
+        if (m_store.lastAlloc == pos) m_store.lastAlloc = -1;
+    }
 }
 
 int32_t CIffFileBase::WritePending() {

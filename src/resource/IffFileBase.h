@@ -125,6 +125,7 @@ protected:
     int32_t FreeReplaced(iff::IndexEntry& e);
 
     int32_t RewriteInPlace(iff::IndexEntry& e, const iff::ChunkHeader& hdr);
+    void GiveBack(int32_t pos, int32_t size, bool appended);
 
     // Refuses every change to a file whose chunk chain breaks at offset (damage found by a scan).
     int32_t Damaged(int32_t offset);

@@ -176,7 +176,10 @@ int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended,
         break;
     }
     if (appended) *appended = true;
-    if (int32_t e = WriteFreeHeader(p, need, placeholder)) return e;
+    if (int32_t e = WriteFreeHeader(p, need, placeholder)) {
+        m_file->SetLength(p); // a header cut short is not left behind the chain
+        return e;
+    }
     lastAlloc = p;
     pos = p;
     return kResOk;

@@ -4,3 +4,10 @@ if(TARGET tavimet_resource AND TARGET tavimet_model AND TARGET tavimet_kinds)
     ${CMAKE_CURRENT_LIST_DIR}/FaultSweepTest.cpp
     LIBS tavimet_platform_faults tavimet_model tavimet_kinds tavimet_resource)
 endif()
+
+# Saving under a full file system, into a damaged file, across the files of an object.
+if(TARGET tavimet_kinds AND TARGET tavimet_model)
+  tavimet_add_test(resource_safe_save_test SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/SafeSaveTest.cpp
+    LIBS tavimet_platform_faults tavimet_model tavimet_kinds tavimet_resource)
+endif()
