@@ -1,5 +1,6 @@
 // fuzz_seeds OUTDIR: writes a seed corpus per target into OUTDIR/<target>/, made from the sample
 // object file our own generator writes and from small bodies built here.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -181,6 +182,44 @@ int main(int argc, char** argv) {
         }
     }
     Seed("fuzz_preview", "small25.iff", v25);
+    // The save path: the sample as it is, cut, with a broken chunk header, and small files given
+    // whole (with and without their resource map).
+    {
+        const Bytes& image = files.files["sample.iff"];
+        std::vector<size_t> headers;
+        for (size_t pos = iff::kFileHeaderSize; pos + iff::kChunkHeaderV2 <= image.size();) {
+            const uint32_t size = iff::GetBE32(&image[pos + 4]);
+            if (size < uint32_t(iff::kChunkHeaderV2) || size > image.size() - pos) break;
+            headers.push_back(pos);
+            pos += size;
+        }
+        Seed("fuzz_apply", "sample", {0x00, 3});
+        // Offsets of the patches are 24-bit, big-endian.
+        auto put24 = [](Bytes& out, size_t v) {
+            fuzz::PutU16(out, uint16_t(v >> 8));
+            out.push_back(uint8_t(v));
+        };
+        Bytes cut{0x02, 7};
+        put24(cut, image.size() * 2 / 3);
+        Seed("fuzz_apply", "cut", cut);
+        const size_t n = headers.size();
+        const size_t picks[] = {n - 2, n - 3, n / 2, n * 3 / 4};
+        for (size_t k : picks) {
+            // The size field of a header behind the tables becomes 10, below any header's size.
+            if (k >= n) continue;
+            const size_t at = headers[k] + 4;
+            Bytes damaged{0x00, uint8_t(k)};
+            for (size_t i = 0; i < 4; ++i) {
+                put24(damaged, at + i);
+                damaged.push_back(i == 3 ? 10 : 0);
+            }
+            Seed("fuzz_apply", "damaged" + std::to_string(k), damaged);
+        }
+        Seed("fuzz_apply", "small25.iff", Cat({{0x01, 9}, v25}));
+        Bytes unmapped = v25;
+        iff::PutBE32(&unmapped[iff::kMapOffsetPos], 0);
+        Seed("fuzz_apply", "small25-scan.iff", Cat({{0x01, 60}, unmapped}));
+    }
     Seed("fuzz_preview", "small10.iff", v10);
     // Small files: a few chunks, one of them free.
     {

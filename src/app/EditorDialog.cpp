@@ -9,6 +9,7 @@
 #include "app/PreviewLayout.h"
 #include "model/EntryEdits.h"
 #include "model/ObjectDefinitions.h"
+#include "model/StatusText.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
 #include "platform/Registry.h"
@@ -28,6 +29,7 @@ constexpr int16_t kStrNoEffect = 135;
 constexpr int16_t kStrPersonalities = 232;
 constexpr int16_t kStrAttenuations = 233;
 constexpr int kPreviewView = 9;
+constexpr const char* kSaveFailed = "Could not save tree table";
 
 // Inserted each at the top, so the list reads in the opposite order.
 constexpr std::array<const char*, 5> kFlagTexts{" Available to Visitors", " Available to Children",
@@ -152,7 +154,21 @@ void CEditorDialog::OpenObjectFile() {
     }
     CFixedString<260> path(m_objectFilePath.c_str());
     auto file = std::make_unique<CObjectResourceFile>();
-    if (file->Open(path.Text()) != 0) {
+    m_damage.reset();
+    m_readOnlyCause = PlatformFailure::None;
+    m_truncationWarned = false;
+    ClearPlatformFailure();
+    int32_t opened = file->Open(path.Text());
+    if (opened == kResErrDamaged) {
+        // A file whose chunk chain breaks is only looked at: nothing of it is ever written.
+        NoteDamage(*file);
+        file = std::make_unique<CObjectResourceFile>();
+        opened = file->OpenReadOnly(path.Text());
+    } else if (opened == 0 && !file->IsWritable()) {
+        const PlatformFailure why = LastPlatformFailure();
+        if (why == PlatformFailure::InUse || why == PlatformFailure::Denied) m_readOnlyCause = why;
+    }
+    if (opened != 0) {
         // Nothing to load, fill or paint: say so and end as the other opening failures do.
         m_dialog->MessageBox("Invalid Object File", ui::MessageIcon::None);
         m_dialog->EndDialog(ui::kIdCancel);
@@ -174,9 +190,25 @@ void CEditorDialog::OpenObjectFile() {
         row.label.Clear();
     m_pendingChange = false;
     ReloadTreeTable();
+    // A file indexed from its map shows its damage only when the upgrade of an old table tries
+    // to write.
+    if (m_treeTable->UpgradeStatus() == kResErrDamaged && m_objectSet->ResourceFile())
+        NoteDamage(*m_objectSet->ResourceFile());
     BuildPreview();
     FillMenuItems();
     ShowEntry(static_cast<int16_t>(Ctl(res::kIdMenuItems).GetCurSel()));
+    WarnIfTruncated();
+}
+
+void CEditorDialog::WarnIfTruncated() {
+    if (m_truncationWarned || !m_treeTable || !m_treeTable->WasTruncated()) return;
+    m_truncationWarned = true;
+    const std::string read = std::to_string(m_treeTable->Count());
+    m_dialog->MessageBox("The tree table ends early: it holds " +
+                             std::to_string(m_treeTable->StoredCount()) + " entries, but only " +
+                             read + " could be read.\nSaving keeps only the " + read +
+                             " entries that could be read.",
+                         ui::MessageIcon::None);
 }
 
 void CEditorDialog::ReloadTreeTable() {
@@ -401,14 +433,42 @@ void CEditorDialog::ShowMotiveRow(int16_t row) {
 
 // ------------------------------------------------------------------ saving
 
+void CEditorDialog::NoteDamage(const CResourceFile& file) {
+    m_damage = file.BrokenChain();
+}
+
 void CEditorDialog::SaveTreeTable() {
     if (m_treeTableId == -1 || !m_treeTable) return;
-    std::string label = entry_edits::MakeTreeTableLabel(
-        m_objectSet ? m_objectSet->ResourceFile() : nullptr, m_treeTableId);
-    if (m_treeTable->Save(label.c_str()) == 0)
-        m_pendingChange = false;
-    else
-        m_dialog->MessageBox("Could not save tree table", ui::MessageIcon::None);
+    CResourceFile* file = m_objectSet ? m_objectSet->ResourceFile() : nullptr;
+    std::string cause;
+    if (!m_damage) {
+        std::string label = entry_edits::MakeTreeTableLabel(file, m_treeTableId);
+        ClearPlatformFailure();
+        const int32_t status = m_treeTable->Save(label.c_str());
+        if (status == 0) {
+            m_pendingChange = false;
+            return;
+        }
+        if (status == kResErrDamaged && file) {
+            NoteDamage(*file);
+        } else {
+            // The refused open said why the file is read-only; the refused save cannot.
+            if ((status == kResErrNotWritable || status == kResErrNoWritableMember) &&
+                LastPlatformFailure() == PlatformFailure::None &&
+                m_readOnlyCause != PlatformFailure::None)
+                NotePlatformFailure(m_readOnlyCause);
+            const CTreeTable::SaveProgress& saved = m_treeTable->LastSave();
+            cause = StatusText(status) + (saved.table
+                                              ? "; the interactions were saved, but not their names"
+                                              : "; nothing was saved");
+        }
+    }
+    if (m_damage) {
+        cause = "the file is damaged";
+        if (m_damage->offset >= 0) cause += " at offset " + std::to_string(m_damage->offset);
+        cause += "; nothing was written (see tavimet-cli check)";
+    }
+    m_dialog->MessageBox(std::string(kSaveFailed) + "\n" + cause, ui::MessageIcon::None);
 }
 
 // ------------------------------------------------------------------ routing and handlers

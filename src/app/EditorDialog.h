@@ -5,11 +5,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/BoundedString.h"
 #include "platform/DialogUi.h"
 #include "platform/DibSection.h"
+#include "platform/PlatformFiles.h"
+#include "resource/ResourceFile.h"
 
 class CObjectSet;
 class CTreeTable;
@@ -50,6 +53,8 @@ public:
     int16_t SelectedMotiveRow() const { return m_selectedMotiveRow; }
     int16_t MotiveRowCount() const { return m_motiveRowCount; }
     std::string MotiveRowLabel(int row) const;
+    // The object file's chunk chain breaks: it was opened to look at and is never written.
+    bool FileDamaged() const { return m_damage.has_value(); }
 
 private:
     struct MotiveRow {
@@ -79,6 +84,8 @@ private:
     void BuildMotiveLabel(int32_t motive, int row);
     void ShowMotiveRow(int16_t row);
     void SaveTreeTable();
+    void NoteDamage(const CResourceFile& file);
+    void WarnIfTruncated();
     std::string BehaviorString(int16_t tableId, int32_t index, int32_t capacity = 64);
 
     // Change handlers.
@@ -108,4 +115,10 @@ private:
     int16_t m_selectedMotiveRow = -1;
     int16_t m_motiveRowCount = 0;
     std::string m_objectFilePath;
+    // Where the object file is damaged, once known (at opening, or when a change was refused).
+    std::optional<ChainBreak> m_damage;
+    // Why the object file could only be opened read-only (in use, permission), if the platform
+    // said so; a save refused as not writable names it.
+    PlatformFailure m_readOnlyCause = PlatformFailure::None;
+    bool m_truncationWarned = false;
 };

@@ -235,6 +235,7 @@ void CStringTable::CopyEnglishInto(int32_t slot) {
 int32_t CStringTable::Read(bool allLanguages, bool fillFromEnglish, bool copyEnglish) {
     if (!m_file || !m_file->IsOpen()) return -1;
     Clear();
+    m_truncated = false;
     CChunk* chunk = m_file->GetChunk(m_type, m_id, m_caret ? nullptr : &SwapStringTableBody);
     if (!chunk) {
         const int32_t error = m_file->LastError();
@@ -275,16 +276,25 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
             StoreAt(Count(0) + 1, text, nullptr);
             open = -1;
         }
+        // A string opened but never closed: the text ran past the end of the body.
+        m_truncated = open >= 0;
         return;
     }
     BodyReader in(body, size);
     int16_t format = 0;
-    if (!in.Word(format)) return;
+    // An empty body holds no strings; a single byte is a format word cut short.
+    if (!in.Word(format)) {
+        m_truncated = size > 0;
+        return;
+    }
     if (format >= 0) {
         for (int32_t i = 1; i <= format; ++i) {
             uint8_t length = 0;
             std::string text;
-            if (!in.Byte(length) || !in.Bytes(length, text)) return;
+            if (!in.Byte(length) || !in.Bytes(length, text)) {
+                m_truncated = true;
+                return;
+            }
             for (char& c : text) {
                 if (uint8_t(c) == 0xA1) c = 'o';
                 if (uint8_t(c) == 0xD5) c = '\'';
@@ -296,12 +306,17 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
     }
     if (format < -3) return;
     int16_t count = 0;
-    if (!in.Word(count)) return;
+    if (!in.Word(count)) {
+        m_truncated = true;
+        return;
+    }
     if (format == -1 || format == -2) {
         for (int32_t i = 1; i <= count; ++i) {
             std::string text, comment;
-            if (!in.CString(text)) return;
-            if (format == -2 && !in.CString(comment)) return;
+            if (!in.CString(text) || (format == -2 && !in.CString(comment))) {
+                m_truncated = true;
+                return;
+            }
             StoreAt(i, text, format == -2 ? &comment : nullptr);
         }
         return;
@@ -316,7 +331,10 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
     items.reserve(size_t(std::clamp<int32_t>(count, 0, size / 3)));
     for (int32_t i = 0; i < count; ++i) {
         Triple t;
-        if (!in.Byte(t.code) || !in.CString(t.text) || !in.CString(t.comment)) break;
+        if (!in.Byte(t.code) || !in.CString(t.text) || !in.CString(t.comment)) {
+            m_truncated = true;
+            break;
+        }
         items.push_back(std::move(t));
     }
     int32_t position = 1;
@@ -342,6 +360,13 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
 }
 
 int32_t CStringTable::Save() {
+    std::unique_ptr<CChunk, CChunkFree> body;
+    if (int32_t e = PrepareSave(body)) return e;
+    return WritePrepared(std::move(body));
+}
+
+int32_t CStringTable::PrepareSave(std::unique_ptr<CChunk, CChunkFree>& body) {
+    body.reset();
     if (!m_file || !m_file->IsOpen()) return -1;
     const int32_t w = m_working;
 
@@ -394,11 +419,10 @@ int32_t CStringTable::Save() {
                     int64_t(item.comment ? item.comment->size() : 0) + 3;
     }
     // The count is a signed 16-bit field; more items cannot be stored faithfully.
-    if (total > kMaxStoredItems || size > INT32_MAX) return -1;
+    if (total > kMaxStoredItems) return kErrTooManyStrings;
+    if (size > INT32_MAX) return kResErrNoMemory;
 
-    if (m_type == 0 || m_type == kTypeCaret) m_type = kTypeStr;
-
-    CChunk* chunk = CChunk::Create(int32_t(size));
+    std::unique_ptr<CChunk, CChunkFree> chunk(CChunk::Create(int32_t(size)));
     if (!chunk) return kResErrNoMemory;
     uint8_t* out = chunk->Body();
     out[0] = 0xFD;
@@ -417,12 +441,18 @@ int32_t CStringTable::Save() {
             put(item.text);
             put(item.comment);
         }
+    body = std::move(chunk);
+    return 0;
+}
 
-    if (int32_t e = m_file->AddChunk(chunk, m_type, m_id, m_label, true)) {
-        CChunk::Free(chunk); // not attached: the file refused it
-        return e;
-    }
+int32_t CStringTable::WritePrepared(std::unique_ptr<CChunk, CChunkFree> body) {
+    if (!m_file || !m_file->IsOpen()) return -1;
+    if (!body) return kResErrNoMemory;
+    if (m_type == 0 || m_type == kTypeCaret) m_type = kTypeStr;
+    if (int32_t e = m_file->AddChunk(body.get(), m_type, m_id, m_label, true))
+        return e; // not attached: the file refused it, and the holder frees it
     // From here the file owns the handle until it is released.
+    CChunk* chunk = body.release();
     if (int32_t e = m_file->WriteChunk(chunk)) return e;
     return m_file->ReleaseChunk(chunk);
 }

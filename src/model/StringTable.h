@@ -5,14 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/BoundedString.h"
 #include "model/FieldStream.h"
-
-class CResourceFile;
+#include "resource/ResourceFile.h"
 
 constexpr int32_t kLanguageCount = 20;
 
@@ -59,9 +59,14 @@ public:
     // STR# id in the current language with fill from English; the caret type if that fails.
     int32_t LoadList(CResourceFile* file, int16_t id, bool allLanguages);
     // Merges this table into the stored chunk and writes it in the multi-language format.
-    // -1 without an open file or with more than 32767 items in all; -200 when the body cannot be
-    // allocated; else 0 or the file's error.
+    // -1 without an open file; -2 (kErrTooManyStrings, nothing written) with more than 32767
+    // items in all; -200 when the body cannot be allocated; else 0 or the file's error.
     int32_t Save();
+    // Save in two steps, so that a caller can have every body ready before anything is written:
+    // PrepareSave reads the stored chunk and makes the merged body without writing anything;
+    // WritePrepared stores that body (a caret or untyped table becomes STR#). Same statuses.
+    int32_t PrepareSave(std::unique_ptr<CChunk, CChunkFree>& body);
+    int32_t WritePrepared(std::unique_ptr<CChunk, CChunkFree> body);
 
     // Positions are 1-based; language is a slot or -1 for the working language.
     // nullptr when absent. Valid until the item next changes.
@@ -85,7 +90,8 @@ public:
     bool IsCaret() const { return m_caret; }
     int32_t WorkingLanguage() const { return m_working; }
     const char* Label() const { return m_label.Text(); }
-    // The last Load met a body whose count or strings ran past its end.
+    // The last Load met a body whose count or strings ran past its end (a missing NUL, a count
+    // larger than the strings present, a length beyond the end, a caret never closed).
     bool WasTruncated() const { return m_truncated; }
     void SetLabel(const char* label) { m_label.Assign(label); }
 

@@ -1,5 +1,6 @@
 #include "model/TreeTable.h"
 
+#include <memory>
 #include <string>
 
 #include "common/BoundedString.h"
@@ -245,31 +246,29 @@ int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
 }
 
 int32_t CTreeTable::SaveAs(CResourceFile* file, int16_t id, const char* label) {
+    m_lastSave = SaveProgress{};
     if (id <= 0 || !file || !file->IsOpen()) return -1;
     if (Count() > kMaxEntries) return -1;
+    // Said at once: a set of read-only files would otherwise answer the replacement of the
+    // stored chunk with "no such chunk".
+    if (!file->IsWritable()) return kResErrNotWritable;
+    // Both bodies are made before either is written, so that a table whose names cannot be
+    // stored is not saved half.
     CFieldStream measure;
     WriteAll(measure);
     measure.Finish();
     if (measure.IsShort()) return -1;
-    CChunk* chunk = CChunk::Create(measure.Position());
-    if (!chunk) return kResErrNoMemory;
+    std::unique_ptr<CChunk, CChunkFree> table(CChunk::Create(measure.Position()));
+    if (!table) return kResErrNoMemory;
     m_file = file;
     m_id = id;
-    CFieldStream out(chunk->Body(), chunk->Size(), CFieldStream::Mode::Write);
+    CFieldStream out(table->Body(), table->Size(), CFieldStream::Mode::Write);
     WriteAll(out);
     out.Finish();
 
-    CFixedString<64> chunkLabel(label ? label : "");
-    if (int32_t e = file->AddChunk(chunk, kTypeTTAB, id, chunkLabel, true)) {
-        CChunk::Free(chunk); // not attached: the file refused it
-        return e;
-    }
-    // A failed write keeps the handle in the file, which tries again on Flush or Close.
-    if (int32_t e = file->ReleaseChunk(chunk)) return e;
-
     CStringTable strings;
     strings.Configure(file, CStringTable::kTypeTTAs, id, false, CStringTable::kDefaultLanguage);
-    strings.Load(false, true); // a missing chunk leaves it empty; Save reports a failed read
+    strings.Load(false, true); // a missing chunk leaves it empty; PrepareSave reports a failed read
     for (const CTreeTableEntry& e : m_entries) {
         if (e.stringIndex < 0 || e.stringIndex >= kMaxEntries) continue;
         strings.PadTo(e.stringIndex);
@@ -290,7 +289,18 @@ int32_t CTreeTable::SaveAs(CResourceFile* file, int16_t id, const char* label) {
         }
         if (n != c) strings.SetComment(at, n.c_str());
     }
-    return strings.Save();
+    std::unique_ptr<CChunk, CChunkFree> names;
+    if (int32_t e = strings.PrepareSave(names)) return e;
+
+    CFixedString<64> chunkLabel(label ? label : "");
+    if (int32_t e = file->AddChunk(table.get(), kTypeTTAB, id, chunkLabel, true))
+        return e; // not attached: the file refused it
+    // A failed write keeps the handle in the file, which tries again on Flush or Close.
+    if (int32_t e = file->ReleaseChunk(table.release())) return e;
+    m_lastSave.table = true;
+    if (int32_t e = strings.WritePrepared(std::move(names))) return e;
+    m_lastSave.names = true;
+    return 0;
 }
 
 int32_t CTreeTable::Save(const char* label) {

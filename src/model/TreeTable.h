@@ -51,9 +51,12 @@ public:
     // A table stored below version 8 in a writable file is saved again at once as version 9.
     int32_t Load(CResourceFile* file, int16_t id);
     // Writes packed version 9, then the names and comment marks into the TTAs of the same id
-    // in the current language. 0; -1 for id <= 0, without an open file or with more than 32767
-    // entries; -200 when the body cannot be allocated; else the file's error, from writing the
-    // TTAB or its TTAs.
+    // in the current language. Both bodies are made first: nothing is written unless both can
+    // be. 0; -1 for id <= 0, without an open file or with more than 32767 entries; -45 for a
+    // file open read-only; -2
+    // (CStringTable::kErrTooManyStrings) when the names would exceed the TTAs's count; -200
+    // when a body cannot be allocated; else the file's error, from reading the TTAs or writing
+    // the TTAB or its TTAs (LastSave says which reached the disk).
     int32_t SaveAs(CResourceFile* file, int16_t id, const char* label);
     // SaveAs with the file and id of the last Load or SaveAs; -1 without them.
     int32_t Save(const char* label);

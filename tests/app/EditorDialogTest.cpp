@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,8 +16,11 @@
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
+#include "platform/FaultFiles.h"
 #include "platform/MemoryDialog.h"
+#include "platform/PlatformFiles.h"
 #include "resource/IffFileV2.h"
+#include "resource/IffFormat.h"
 #include "resource/ResourceKinds.h"
 #include "resources/EditorResources.h"
 
@@ -68,6 +72,65 @@ protected:
     ui::CMemoryControl& C(int id) { return m_dlg->Get(id); }
     std::string Row(int motive) { return C(kIdMotives).GetItemText(RowOf(motive)); }
     CTreeTableEntry& Entry(int i) { return *m_editor->TreeTable()->Entry(i); }
+    std::string Message(std::size_t i) const {
+        return i < m_dlg->Messages().size() ? m_dlg->Messages()[i].first : "(no message)";
+    }
+
+    std::vector<uint8_t> Bytes() const {
+        std::ifstream in(SamplePath(), std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    void Write(const std::vector<uint8_t>& bytes) const {
+        std::ofstream(SamplePath(), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    // Breaks the chunk chain of the sample behind everything the editor loads: the size field of
+    // the first sprite header after the last OBJD, TTAB and TTAs becomes 10. With dropMap the
+    // header no longer names the resource map, so the file is indexed by scanning. Returns the
+    // offset of the damaged header.
+    int32_t Damage(bool dropMap) {
+        std::vector<uint8_t> b = Bytes();
+        std::vector<std::pair<int32_t, uint32_t>> chain;
+        for (std::size_t pos = iff::kFileHeaderSize; pos + iff::kChunkHeaderV2 <= b.size();) {
+            const uint32_t size = iff::GetBE32(&b[pos + 4]);
+            if (size < uint32_t(iff::kChunkHeaderV2) || size > b.size() - pos) break;
+            chain.emplace_back(int32_t(pos), iff::GetBE32(&b[pos]));
+            pos += size;
+        }
+        std::size_t after = 0;
+        for (std::size_t i = 0; i < chain.size(); ++i)
+            if (chain[i].second == 0x4F424A44 || chain[i].second == 0x54544142 ||
+                chain[i].second == 0x54544173)
+                after = i + 1;
+        int32_t at = -1;
+        for (std::size_t i = after; i < chain.size() && at < 0; ++i)
+            if (chain[i].second == 0x53505232 || chain[i].second == 0x53505223 ||
+                chain[i].second == 0x44475250)
+                at = chain[i].first;
+        EXPECT_GE(at, 0) << "no sprite chunk behind the tables";
+        if (at < 0) return at;
+        iff::PutBE32(&b[std::size_t(at) + 4], 10);
+        if (dropMap) iff::PutBE32(&b[iff::kMapOffsetPos], 0);
+        Write(b);
+        return at;
+    }
+
+    // Replaces the body of the sofa's TTAB, keeping its label.
+    void CutTreeTable(int32_t bytes) {
+        CIffFileV2 f;
+        ASSERT_EQ(f.Open(SamplePath().c_str()), 0);
+        CChunk* old = f.GetChunk(0x54544142, sample::kSofaTreeTable, nullptr);
+        ASSERT_NE(old, nullptr);
+        CFixedString<64> label;
+        f.GetLabel(old, label);
+        CChunk* cut = CChunk::Create(old->Size() - bytes);
+        std::copy(old->Body(), old->Body() + cut->Size(), cut->Body());
+        f.ReleaseChunk(old);
+        ASSERT_EQ(f.AddChunk(cut, 0x54544142, sample::kSofaTreeTable, label, true), 0);
+        ASSERT_EQ(f.ReleaseChunk(cut), 0);
+        ASSERT_EQ(f.Close(), 0);
+    }
 
     // The sofa's tree table as stored in the file, in a language.
     std::unique_ptr<CTreeTable> Stored(int32_t language = 1) {
@@ -413,6 +476,191 @@ TEST_F(EditorDialogTest, PreviewFrameHugsThePicture) {
     EXPECT_EQ(paint.x, frame.left + 4);
     EXPECT_EQ(paint.y, frame.top + 4);
     EXPECT_EQ(paint.w, pic->Width());
+}
+
+// A file whose chunk chain breaks is opened to look at; Apply and OK refuse to write a byte of it.
+TEST_F(EditorDialogTest, DamagedFileIsShownButNeverWritten) {
+    const int32_t at = Damage(true);
+    ASSERT_GE(at, 0);
+    const std::vector<uint8_t> before = Bytes();
+    const std::string refused = "Could not save tree table\nthe file is damaged at offset " +
+                                std::to_string(at) +
+                                "; nothing was written (see tavimet-cli check)";
+    Open();
+    ASSERT_FALSE(m_dlg->IsEnded()) << Message(0);
+    EXPECT_TRUE(m_dlg->Messages().empty()) << Message(0);
+    EXPECT_TRUE(m_editor->FileDamaged());
+    EXPECT_EQ(C(kIdMenuItems).GetCount(), sample::kSofaEntries);
+    m_dlg->Select(kIdMotives, RowOf(6));
+    m_dlg->Type(kIdMin, "33");
+    m_dlg->Click(kIdApply);
+    ASSERT_EQ(m_dlg->Messages().size(), 1u);
+    EXPECT_EQ(Message(0), refused);
+    EXPECT_EQ(m_dlg->Messages()[0].second, ui::MessageIcon::None);
+    EXPECT_TRUE(m_editor->PendingChange());
+    // OK refuses in the same words and still closes.
+    m_dlg->Click(kIdOk);
+    EXPECT_TRUE(m_dlg->IsEnded());
+    EXPECT_EQ(m_dlg->Result(), ui::kIdOk);
+    ASSERT_EQ(m_dlg->Messages().size(), 2u);
+    EXPECT_EQ(Message(1), refused);
+    Close();
+    EXPECT_EQ(Bytes(), before);
+}
+
+// A file indexed from its resource map opens writable; the damage shows at the first change,
+// and from then on the editor refuses at once.
+TEST_F(EditorDialogTest, DamageFoundWhenSavingAMappedFileIsReported) {
+    const int32_t at = Damage(false);
+    ASSERT_GE(at, 0);
+    const std::vector<uint8_t> before = Bytes();
+    const std::string refused = "Could not save tree table\nthe file is damaged at offset " +
+                                std::to_string(at) +
+                                "; nothing was written (see tavimet-cli check)";
+    Open();
+    ASSERT_FALSE(m_dlg->IsEnded()) << Message(0);
+    m_dlg->ToggleCheck(kIdFlags, 4);
+    m_dlg->Click(kIdApply);
+    ASSERT_EQ(m_dlg->Messages().size(), 1u);
+    EXPECT_EQ(Message(0), refused);
+    EXPECT_TRUE(m_editor->FileDamaged());
+    m_dlg->Click(kIdApply);
+    ASSERT_EQ(m_dlg->Messages().size(), 2u);
+    EXPECT_EQ(Message(1), refused);
+    Close();
+    EXPECT_EQ(Bytes(), before);
+}
+
+// A names table that cannot be stored: the message says why and that nothing was saved, and
+// indeed neither the flags nor the name reached the file.
+TEST_F(EditorDialogTest, FailedSaveNamesItsCauseAndWhatWasSaved) {
+    {
+        CIffFileV2 f;
+        ASSERT_EQ(f.Open(SamplePath().c_str()), 0);
+        std::vector<uint8_t> body{0xFD, 0xFF, uint8_t(20000 & 0xFF), uint8_t(20000 >> 8)};
+        for (int i = 0; i < 20000; ++i) {
+            body.push_back(1);
+            const std::string text = "name " + std::to_string(i);
+            body.insert(body.end(), text.begin(), text.end());
+            body.push_back(0);
+            body.push_back(0);
+        }
+        CChunk* names = CChunk::Create(int32_t(body.size()));
+        std::copy(body.begin(), body.end(), names->Body());
+        CFixedString<64> label("names");
+        ASSERT_EQ(f.AddChunk(names, 0x54544173, sample::kSofaTreeTable, label, true), 0);
+        ASSERT_EQ(f.ReleaseChunk(names), 0);
+        ASSERT_EQ(f.Close(), 0);
+    }
+    const uint32_t flags = Stored(3)->Entry(0)->flags;
+    Open();
+    m_dlg->Select(kIdLanguage, 2); // French: a French copy of 20000 names, 40000 in all
+    m_dlg->ToggleCheck(kIdFlags, 4);
+    m_dlg->Type(kIdMenuName, "Assis");
+    m_dlg->Click(kIdApply); // leaving the name edit saves too: every attempt says the same
+    ASSERT_FALSE(m_dlg->Messages().empty());
+    for (const auto& [text, icon] : m_dlg->Messages()) {
+        EXPECT_EQ(text, "Could not save tree table\nthe names table would hold more than 32767 "
+                        "strings (status -2); nothing was saved");
+        EXPECT_EQ(icon, ui::MessageIcon::None);
+    }
+    Close();
+    auto stored = Stored(3);
+    EXPECT_EQ(stored->Entry(0)->flags, flags);
+    EXPECT_EQ(stored->Entry(0)->name.Text(), std::string("name 0"));
+}
+
+TEST_F(EditorDialogTest, FullDiskIsNamedAsTheCause) {
+    Open();
+    m_dlg->ToggleCheck(kIdFlags, 4);
+    CFaultFiles faults;
+    faults.Arm(1, FaultKind::NoSpace); // every write from now on fails
+    CPlatformFilesScope scope(faults);
+    m_dlg->Click(kIdApply);
+    ASSERT_EQ(m_dlg->Messages().size(), 1u);
+    const std::string message = Message(0);
+    EXPECT_EQ(message.rfind("Could not save tree table\nno space left on the device (status -", 0),
+              0u)
+        << message;
+    EXPECT_NE(message.find("; nothing was saved"), std::string::npos) << message;
+    Close();
+}
+
+// Files opened read-only because they cannot be opened for writing: Apply says why.
+class RefuseWriting final : public IPlatformFiles {
+public:
+    PlatformFile Open(const char* path, PlatformAccess access, PlatformOpen how,
+                      const PlatformOpenOptions& options) override {
+        if (access != PlatformAccess::Read) {
+            NotePlatformFailure(PlatformFailure::Denied);
+            return kNoPlatformFile;
+        }
+        return m_inner.Open(path, access, how, options);
+    }
+    int64_t Read(PlatformFile f, void* buf, int64_t n) override { return m_inner.Read(f, buf, n); }
+    int64_t Write(PlatformFile f, const void* buf, int64_t n) override {
+        return m_inner.Write(f, buf, n);
+    }
+    int64_t Seek(PlatformFile f, int64_t offset) override { return m_inner.Seek(f, offset); }
+    bool SetEnd(PlatformFile f) override { return m_inner.SetEnd(f); }
+    bool Flush(PlatformFile f) override { return m_inner.Flush(f); }
+    int64_t Size(PlatformFile f) override { return m_inner.Size(f); }
+    void Close(PlatformFile f) override { m_inner.Close(f); }
+    bool Delete(const char*) override { return false; }
+
+private:
+    IPlatformFiles& m_inner = PosixPlatformFiles();
+};
+
+TEST_F(EditorDialogTest, ReadOnlyFileSaysWhyItCannotSave) {
+    const std::vector<uint8_t> before = Bytes();
+    {
+        RefuseWriting refuse;
+        CPlatformFilesScope scope(refuse);
+        Open();
+        ASSERT_FALSE(m_dlg->IsEnded());
+        EXPECT_FALSE(m_editor->FileDamaged());
+        m_dlg->ToggleCheck(kIdFlags, 4);
+        m_dlg->Click(kIdApply);
+        ASSERT_EQ(m_dlg->Messages().size(), 1u);
+        const std::string message = Message(0);
+        EXPECT_EQ(message.rfind("Could not save tree table\nthe file is read-only (permission "
+                                "denied) (status -",
+                                0),
+                  0u)
+            << message;
+        EXPECT_NE(message.find("; nothing was saved"), std::string::npos) << message;
+        Close();
+    }
+    EXPECT_EQ(Bytes(), before);
+}
+
+// A tree table shorter than its count: one warning with both counts when the file is opened
+// (not again when the language changes); saving then keeps what could be read.
+TEST_F(EditorDialogTest, ShortTreeTableIsReportedOnceWhenOpened) {
+    CutTreeTable(3);
+    Open();
+    ASSERT_FALSE(m_dlg->IsEnded());
+    ASSERT_TRUE(m_editor->TreeTable()->WasTruncated());
+    const int read = m_editor->TreeTable()->Count();
+    EXPECT_EQ(m_editor->TreeTable()->StoredCount(), sample::kSofaEntries);
+    EXPECT_LT(read, sample::kSofaEntries);
+    ASSERT_EQ(m_dlg->Messages().size(), 1u);
+    EXPECT_EQ(Message(0), "The tree table ends early: it holds " +
+                              std::to_string(sample::kSofaEntries) + " entries, but only " +
+                              std::to_string(read) + " could be read.\nSaving keeps only the " +
+                              std::to_string(read) + " entries that could be read.");
+    EXPECT_EQ(m_dlg->Messages()[0].second, ui::MessageIcon::None);
+    EXPECT_EQ(C(kIdMenuItems).GetCount(), read);
+    m_dlg->Select(kIdLanguage, 2);
+    m_dlg->Select(kIdLanguage, 0);
+    EXPECT_EQ(m_dlg->Messages().size(), 1u);
+    m_dlg->Click(kIdApply);
+    EXPECT_EQ(m_dlg->Messages().size(), 1u);
+    Close();
+    auto stored = Stored();
+    EXPECT_EQ(stored->Count(), read);
+    EXPECT_FALSE(stored->WasTruncated());
 }
 
 } // namespace

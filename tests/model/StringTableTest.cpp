@@ -288,8 +288,90 @@ TEST_F(StringTableTest, MoreThan32767ItemsRefusesToSave) {
     for (int i = 0; i < 32767; ++i)
         t.SetText(t.Count() + 1, "x");
     // French 32768 + English padded to... English alone has 1: 32769 in all.
-    EXPECT_NE(t.Save(), 0);
+    EXPECT_EQ(t.Save(), CStringTable::kErrTooManyStrings);
     EXPECT_EQ(Get(*file, kTTAs, 4), before);
+    std::unique_ptr<CChunk, CChunkFree> body;
+    EXPECT_EQ(t.PrepareSave(body), CStringTable::kErrTooManyStrings);
+    EXPECT_FALSE(body);
+}
+
+TEST_F(StringTableTest, PreparingASaveWritesNothing) {
+    ASSERT_EQ(Put(*file, kTTAs, 4, MultiLanguage({{1, "a", "c"}, {1, "b", ""}}), "names"), 0);
+    file.reset();
+    // Read-only: the merge reads the stored chunk, only the write is refused.
+    auto readOnly = OpenFile(path, true);
+    ASSERT_TRUE(readOnly);
+    CStringTable t;
+    t.Configure(readOnly.get(), kTTAs, 4, false, kFrench);
+    ASSERT_EQ(t.Load(false, true), 0);
+    t.SetText(2, "B");
+    std::unique_ptr<CChunk, CChunkFree> body;
+    ASSERT_EQ(t.PrepareSave(body), 0);
+    ASSERT_TRUE(body);
+    const Bytes expected =
+        MultiLanguage({{1, "a", "c"}, {1, "b", ""}, {3, "a", "c"}, {3, "B", ""}});
+    EXPECT_EQ(Bytes(body->Body(), body->Body() + body->Size()), expected);
+    EXPECT_EQ(t.WritePrepared(std::move(body)), kResErrNotWritable);
+    readOnly.reset();
+
+    // The same body written by a writable file, under the stored label.
+    file = OpenFile(path);
+    ASSERT_TRUE(file);
+    t.Configure(file.get(), kTTAs, 4, false, kFrench);
+    ASSERT_EQ(t.PrepareSave(body), 0);
+    EXPECT_EQ(t.WritePrepared(std::move(body)), 0);
+    EXPECT_EQ(Get(*file, kTTAs, 4), expected);
+    EXPECT_EQ(LabelOf(*file, kTTAs, 4), "names");
+}
+
+TEST_F(StringTableTest, BodiesRunningPastTheirEndAreNotedPerFormat) {
+    struct Case {
+        const char* what;
+        uint32_t type;
+        Bytes body;
+        bool truncated;
+        int count;
+    };
+    const Bytes multi = MultiLanguage({{1, "one", "c"}, {1, "two", "d"}});
+    const std::vector<Case> cases = {
+        {"empty body", kSTR, {}, false, 0},
+        {"half a format word", kSTR, {0xFF}, true, 0},
+        {"format without count", kSTR, {0xFF, 0xFF}, true, 0},
+        {"unknown format", kSTR, Writer().W(-4).W(9).b, false, 0},
+        {"prefixed, whole", kSTR, Writer().W(2).B(1).Raw("a").B(0).b, false, 2},
+        {"prefixed, length beyond the end", kSTR, Writer().W(2).B(1).Raw("a").B(9).Raw("bc").b,
+         true, 1},
+        {"prefixed, count too large", kSTR, Writer().W(3).B(1).Raw("a").b, true, 1},
+        {"plain, whole with bytes after", kSTR, Writer().W(-1).W(1).Z("a").Raw("zz").b, false, 1},
+        {"plain, missing NUL", kSTR, Writer().W(-1).W(2).Z("a").Raw("b").b, true, 1},
+        {"plain, count too large", kSTR, Writer().W(-1).W(30).Z("a").b, true, 1},
+        {"plain, negative count", kSTR, Writer().W(-1).W(-3).Z("a").b, false, 0},
+        {"commented, whole", kSTR, Writer().W(-2).W(1).Z("t").Z("c").b, false, 1},
+        {"commented, comment cut", kSTR, Writer().W(-2).W(1).Z("t").Raw("c").b, true, 0},
+        {"multi, whole", kTTAs, multi, false, 2},
+        {"multi, missing NUL", kTTAs, Bytes(multi.begin(), multi.end() - 1), true, 1},
+        {"multi, count too large", kTTAs, Writer().W(-3).W(5).B(1).Z("a").Z("").b, true, 1},
+        {"caret, closed", kCaret, Writer().Raw("^a^ ^b^").b, false, 2},
+        {"caret, never closed", kCaret, Writer().Raw("^a^ ^b").b, true, 1},
+    };
+    int16_t id = 1;
+    for (const Case& c : cases) {
+        ASSERT_EQ(Put(*file, c.type, id, c.body), 0) << c.what;
+        CStringTable t;
+        // A table that read a cut body first: the flag is reset by every Load.
+        ASSERT_EQ(Put(*file, kSTR, 999, Bytes{0xFF}), 0);
+        ASSERT_EQ(Load(t, kSTR, 999, kUS, false), 0);
+        ASSERT_TRUE(t.WasTruncated());
+        ASSERT_EQ(Load(t, c.type, id, kUS, false), 0) << c.what;
+        EXPECT_EQ(t.WasTruncated(), c.truncated) << c.what;
+        EXPECT_EQ(t.Count(), c.count) << c.what;
+        ++id;
+    }
+    // A missing chunk is no short body.
+    CStringTable t;
+    ASSERT_EQ(Load(t, kSTR, 999, kUS, false), 0);
+    EXPECT_EQ(Load(t, kSTR, 998, kUS, false), kResErrNoChunk);
+    EXPECT_FALSE(t.WasTruncated());
 }
 
 TEST_F(StringTableTest, CaretTableMergesWithItsCaretChunk) {

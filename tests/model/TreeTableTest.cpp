@@ -343,6 +343,7 @@ TEST_F(TreeTableTest, BodiesEndingEarlyKeepCompleteEntries) {
         ASSERT_EQ(back.Load(file.get(), 129), 0);
         EXPECT_EQ(back.Count(), 2);
         EXPECT_TRUE(back.WasTruncated());
+        EXPECT_EQ(back.StoredCount(), 3);
         EXPECT_EQ(back.Entry(1)->motives[3].delta, 301);
     }
     ASSERT_EQ(Put(*file, kTTAB, 130, plain.b), 0);
@@ -373,6 +374,61 @@ TEST_F(TreeTableTest, FailedNameSaveIsReported) {
     bool exists = false;
     Get(*set.Member(0), kTTAB, 128, &exists);
     EXPECT_TRUE(exists);
+    // What reached the disk: the table, not its names.
+    EXPECT_TRUE(t.LastSave().table);
+    EXPECT_FALSE(t.LastSave().names);
+}
+
+TEST_F(TreeTableTest, LastSaveSaysWhatWasWritten) {
+    CTreeTable t(16);
+    t.AddEntry().name = "a";
+    ASSERT_EQ(t.SaveAs(file.get(), 128, "m"), 0);
+    EXPECT_TRUE(t.LastSave().table);
+    EXPECT_TRUE(t.LastSave().names);
+    // Every SaveAs starts afresh, also one refused before writing.
+    EXPECT_EQ(t.SaveAs(file.get(), 0, "m"), -1);
+    EXPECT_FALSE(t.LastSave().table);
+    EXPECT_FALSE(t.LastSave().names);
+    file.reset();
+    auto readOnly = OpenFile(path, true);
+    EXPECT_EQ(t.SaveAs(readOnly.get(), 128, "m"), kResErrNotWritable);
+    EXPECT_FALSE(t.LastSave().table);
+    EXPECT_FALSE(t.LastSave().names);
+    // A set of read-only files says so too, rather than that the stored chunk does not exist.
+    CResourceSet set;
+    ASSERT_TRUE(set.AddMember(std::move(readOnly)));
+    EXPECT_EQ(t.SaveAs(&set, 128, "m"), kResErrNotWritable);
+}
+
+// Names that cannot be stored (more strings in all languages than the 16-bit count can say)
+// must not leave a table saved without them: nothing is written at all.
+TEST_F(TreeTableTest, NamesOverTheirLimitSaveNothing) {
+    std::vector<LangItem> english;
+    for (int i = 0; i < 20000; ++i)
+        english.push_back({1, "n" + std::to_string(i), ""});
+    ASSERT_EQ(Put(*file, kTTAs, 128, MultiLanguage(english)), 0);
+    CTreeTable t(16);
+    for (int i = 0; i < 3; ++i) {
+        CTreeTableEntry& e = t.AddEntry();
+        e.stringIndex = i;
+        e.name = "x";
+    }
+    ASSERT_EQ(t.SaveAs(file.get(), 128, "m"), 0); // English alone: 20000 strings
+    const Bytes table = Get(*file, kTTAB, 128);
+    const Bytes names = Get(*file, kTTAs, 128);
+
+    // In French the stored English is copied as the French set: 40000 in all.
+    SetCurrentLanguage(3);
+    CTreeTable french(16);
+    ASSERT_EQ(french.Load(file.get(), 128), 0);
+    french.Entry(0)->flags = 0x101;
+    french.Entry(0)->autonomyThreshold = 7;
+    french.Entry(1)->name = "nom";
+    EXPECT_EQ(french.Save("m"), CStringTable::kErrTooManyStrings);
+    EXPECT_FALSE(french.LastSave().table);
+    EXPECT_FALSE(french.LastSave().names);
+    EXPECT_EQ(Get(*file, kTTAB, 128), table);
+    EXPECT_EQ(Get(*file, kTTAs, 128), names);
 }
 
 // Random tables saved in random languages and loaded back: every field survives, and each
