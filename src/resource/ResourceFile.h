@@ -177,8 +177,8 @@ public:
     }
 
     // After an open or a change refused with kResErrDamaged: where the chain breaks. Kept until
-    // the next Open.
-    const ChainBreak& BrokenChain() const { return m_break; }
+    // the next Open. A set answers for the member that refused.
+    virtual const ChainBreak& BrokenChain() const { return m_break; }
 
 protected:
     CResourceFile() = default;

@@ -364,6 +364,13 @@ int32_t CResourceSet::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
     return SetError(f.AddChunkVariant(chunk, type, id, label, variant, native));
 }
 
+const ChainBreak& CResourceSet::BrokenChain() const {
+    if (CResourceFile::BrokenChain().offset >= 0) return CResourceFile::BrokenChain();
+    for (const MemberSlot& m : m_members)
+        if (m.file->BrokenChain().offset >= 0) return m.file->BrokenChain();
+    return CResourceFile::BrokenChain();
+}
+
 int CResourceSet::MemberOf(CChunk* chunk) {
     for (int i = 0; i < MemberCount(); ++i) {
         CResourceFile& f = *m_members[static_cast<std::size_t>(i)].file;

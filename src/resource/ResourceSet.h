@@ -69,6 +69,8 @@ public:
     int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
                           int32_t variant) override;
 
+    const ChainBreak& BrokenChain() const override;
+
 protected:
     struct MemberSlot {
         std::unique_ptr<CResourceFile> file;
