@@ -67,6 +67,13 @@ const Bytes& SampleImage() {
 std::optional<Snapshot> Snap() {
     CObjectResourceFile file;
     if (file.OpenReadOnly(kPath) != kResOk) return std::nullopt;
+    // A resource map that does not match the chunks is only found out when a chunk is fetched,
+    // and then the file is indexed by a scan: every chunk is fetched once before the real pass.
+    for (int32_t t = 1; t <= file.CountTypes(); ++t) {
+        const uint32_t type = file.GetTypeAt(t);
+        for (int32_t i = 1; i <= file.CountChunks(type); ++i)
+            if (CChunk* c = file.GetChunkAt(type, i, nullptr)) file.ReleaseChunk(c);
+    }
     Snapshot out;
     for (int32_t t = 1; t <= file.CountTypes(); ++t) {
         const uint32_t type = file.GetTypeAt(t);
@@ -106,9 +113,11 @@ bool Contains(const std::vector<Stored>& list, const Stored& s) {
     return false;
 }
 
-// A chunk being saved: each copy reads back as before or as saved; at most one was replaced.
+// A chunk being saved: each copy reads back as before or as saved.
 void CheckSaved(const std::vector<Stored>& before, const std::vector<Stored>& after,
                 const std::optional<Stored>& saved, uint32_t type, int16_t id) {
+    // A new version supersedes every copy of the old one (copies a stopped save left behind
+    // included); without a new version nothing may go.
     int fresh = 0, lost = 0;
     for (const Stored& s : after)
         if (!Contains(before, s)) {
@@ -118,7 +127,8 @@ void CheckSaved(const std::vector<Stored>& before, const std::vector<Stored>& af
         }
     for (const Stored& s : before)
         if (!Contains(after, s)) ++lost;
-    if (fresh > 1 || lost > 1) Fail("a save replaced more than one chunk", type, id);
+    if (fresh > 1) Fail("a save wrote more than one new version", type, id);
+    if (fresh == 0 && lost > 0) Fail("a copy was lost without a new version", type, id);
 }
 
 } // namespace
@@ -144,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::CMemoryFiles files;
     CPlatformFilesScope scope(files);
     files.files[kPath] = image;
+
     const std::optional<Snapshot> before = Snap();
     if (files.files[kPath] != image) Fail("a read-only open changed the file");
 

@@ -215,8 +215,12 @@ CChunk* CIffFileBase::Fetch(IndexEntry* e, ByteOrderRoutine routine) {
     }
     const int32_t h = m_store.HeaderSize();
     iff::ChunkHeader hdr;
+    // An index read from a resource map must agree with the header in everything it says, or
+    // readers would see a label or flags the file does not hold.
+    const bool inlineLabel = h == iff::kChunkHeaderV2;
     if (e->offset < 0 || !m_store.ReadChunkHeader(e->offset, hdr) || hdr.type != e->type ||
-        hdr.id != e->id || (hdr.flags & iff::kFlagFree)) {
+        hdr.id != e->id || (hdr.flags & iff::kFlagFree) || hdr.flags != e->diskFlags ||
+        (inlineLabel && std::strcmp(hdr.label, e->label) != 0)) {
         SetError(kResErrObject);
         return nullptr;
     }
