@@ -7,7 +7,9 @@
 
 #include "Commands.h"
 #include "Json8.h"
+#include "ModelCommon.h"
 #include "common/BoundedString.h"
+#include "model/StatusText.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceFile.h"
@@ -21,6 +23,7 @@ namespace {
 // 1.0 .spf, .dir); every file that opens is listed. Returns 0 or the last row's status.
 int32_t OpenForReading(const std::string& path, std::unique_ptr<CResourceFile>& out) {
     auto file = std::make_unique<CSplitResourceFile>();
+    ClearPlatformFailure();
     const int32_t status = file->OpenReadOnly(path.c_str());
     if (status == kResOk) out = std::move(file);
     return status;
@@ -52,7 +55,7 @@ void RegisterChunks(CLI::App& app, int& status) {
     cmd->callback([&status] {
         std::unique_ptr<CResourceFile> file;
         if (int32_t e = OpenForReading(path, file)) {
-            std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", path.c_str(), e);
+            PrintOpenFailure(path, e, std::nullopt, true);
             status = kExitFailed;
             return;
         }
@@ -62,11 +65,11 @@ void RegisterChunks(CLI::App& app, int& status) {
             const uint32_t type = file->GetTypeAt(t);
             const int32_t count = file->CountChunks(type);
             for (int32_t i = 1; i <= count; ++i) {
+                ClearPlatformFailure();
                 CChunk* chunk = file->GetChunkAt(type, i);
                 if (!chunk) {
-                    std::fprintf(stderr,
-                                 "tavimet-cli: cannot read chunk %d of type '%s' (status %d)\n", i,
-                                 TypeText(type).c_str(), file->LastError());
+                    std::fprintf(stderr, "tavimet-cli: cannot read chunk %d of type '%s': %s\n", i,
+                                 TypeText(type).c_str(), StatusText(file->LastError()).c_str());
                     status = kExitFailed;
                     return;
                 }
