@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+#include "common/BoundedString.h"
 #include "model/StatusText.h"
 #include "platform/PlatformFiles.h"
 #include "resource/IffCheck.h"
@@ -35,6 +36,23 @@ std::vector<std::string> ExistingObjectFiles(const std::string& path) {
         if (resolved && WhatIsAt(*resolved) != 0) files.push_back(*resolved);
     }
     return files;
+}
+
+std::string MemberPath(CResourceFile& member, const std::string& path) {
+    CFixedString<260> held;
+    member.GetFileName(held);
+    std::string name = held.Text();
+    for (char& c : name)
+        if (c == '\\') c = '/';
+    std::vector<std::string> candidates = ExistingObjectFiles(path);
+    candidates.push_back(path);
+    for (const std::string& candidate : candidates) {
+        std::string slashed = candidate;
+        for (char& c : slashed)
+            if (c == '\\') c = '/';
+        if (EqualsIgnoringAsciiCase(slashed.c_str(), name.c_str())) return candidate;
+    }
+    return name;
 }
 
 std::string DescribeOpenFailure(const std::string& path, int32_t status, bool anyVersion) {

@@ -17,6 +17,10 @@ namespace cli {
 // them ignoring case).
 std::vector<std::string> ExistingObjectFiles(const std::string& path);
 
+// The path of a member file of an object opened by name, as the user's path names it (the file
+// layer keeps its own spelling of names: lower case, backslashes).
+std::string MemberPath(CResourceFile& member, const std::string& path);
+
 // Why opening path by name failed with status, as "FILE: CAUSE (status N)" or "PATH: CAUSE
 // (status N)": each file the path names is opened on its own, read-only, to learn which of them
 // failed and why (a file in use, read-only, a directory, not an IFF file this program reads, no

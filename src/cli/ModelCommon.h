@@ -54,13 +54,22 @@ inline void PrintOpenFailure(const std::string& path, int32_t status,
 }
 
 // Opens the object file and reads its definitions; prints the failure and returns false.
-inline bool LoadObjectSet(const std::string& path, bool readOnly, CObjectSet& set) {
+// warnDamage: say so when the file opened read-only is damaged.
+inline bool LoadObjectSet(const std::string& path, bool readOnly, CObjectSet& set,
+                          bool warnDamage = true) {
     std::unique_ptr<CResourceFile> file;
     std::optional<ChainBreak> noted;
     if (int32_t e = OpenObjectFile(path, readOnly, file, &noted)) {
         PrintOpenFailure(path, e, noted);
         return false;
     }
+    // Read-only opens of a damaged file work; what lies behind the break is out of sight.
+    const std::optional<ChainBreak> at = warnDamage ? NotedBreak(file.get()) : std::nullopt;
+    if (at)
+        std::fprintf(stderr,
+                     "tavimet-cli: warning: %s is damaged at offset %d; what lies behind that is "
+                     "not read (see tavimet-cli check)\n",
+                     at->path.empty() ? path.c_str() : at->path.c_str(), at->offset);
     set.SetResourceFile(std::move(file));
     set.LoadDefinitions();
     return true;

@@ -17,7 +17,6 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
-#include "common/BoundedString.h"
 #include "model/EntryEdits.h"
 #include "model/StatusText.h"
 #include "model/TreeTable.h"
@@ -165,7 +164,8 @@ void Apply(const EntryEdit& edit, CTreeTableEntry& e) {
 // breaks, when the open refused it for that.
 bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
                CTreeTable& table, int16_t& treeId) {
-    if (!LoadObjectSet(path, readOnly, set)) return false;
+    // A damaged file is reported when the writing session refuses it.
+    if (!LoadObjectSet(path, readOnly, set, false)) return false;
     const CObjectDefinition* master = PickMaster(set, objectId);
     if (!master) return false;
     if (master->TreeTableId() < 0) {
@@ -202,10 +202,8 @@ std::vector<std::string> MemberFiles(CResourceFile* file, const std::string& pat
     std::vector<std::string> names;
     if (auto* set = dynamic_cast<CResourceSet*>(file)) {
         for (int i = 0; i < set->MemberCount(); ++i) {
-            CFixedString<260> name;
             CResourceFile* member = set->Member(i);
-            if (member && member->IsOpen() && member->GetFileName(name) == kResOk)
-                names.emplace_back(name.Text());
+            if (member && member->IsOpen()) names.push_back(MemberPath(*member, path));
         }
     }
     if (names.empty()) names.push_back(path);

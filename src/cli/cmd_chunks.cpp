@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Commands.h"
@@ -59,6 +60,9 @@ void RegisterChunks(CLI::App& app, int& status) {
             status = kExitFailed;
             return;
         }
+        // A damaged file is listed as far as it can be read: the damage is named, not fatal.
+        std::optional<ChainBreak> damage = NotedBreak(file.get());
+        bool unreadable = false;
         std::vector<Row> rows;
         const int32_t types = file->CountTypes();
         for (int32_t t = 1; t <= types; ++t) {
@@ -68,10 +72,13 @@ void RegisterChunks(CLI::App& app, int& status) {
                 ClearPlatformFailure();
                 CChunk* chunk = file->GetChunkAt(type, i);
                 if (!chunk) {
-                    std::fprintf(stderr, "tavimet-cli: cannot read chunk %d of type '%s': %s\n", i,
-                                 TypeText(type).c_str(), StatusText(file->LastError()).c_str());
-                    status = kExitFailed;
-                    return;
+                    std::fprintf(stderr,
+                                 "tavimet-cli: cannot read chunk %d of type '%s': %s; it is left "
+                                 "out\n",
+                                 i, Json8Quote(TypeText(type)).c_str(),
+                                 StatusText(file->LastError()).c_str());
+                    unreadable = true;
+                    continue;
                 }
                 Row row{type, 0, 0, {}, chunk->Size()};
                 CFixedString<64> label;
@@ -84,6 +91,15 @@ void RegisterChunks(CLI::App& app, int& status) {
             }
         }
         file->Close();
+        file.reset();
+        if (unreadable || damage) damage = FindDamage(damage, path);
+        if (damage)
+            std::fprintf(stderr,
+                         "tavimet-cli: warning: %s is damaged at offset %d; the list holds what "
+                         "can be read (see tavimet-cli check)\n",
+                         damage->path.c_str(), damage->offset);
+        // Chunks that cannot be read in a file that is not known to be damaged are a failure.
+        status = unreadable && !damage ? kExitFailed : kExitOk;
         if (json) {
             JsonWriter w;
             w.BeginObject().Key("chunks").BeginArray();
@@ -104,7 +120,6 @@ void RegisterChunks(CLI::App& app, int& status) {
                 std::printf("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.id,
                             r.variant, r.size, Json8Quote(r.label).c_str());
         }
-        status = kExitOk;
     });
 }
 

@@ -13,7 +13,6 @@
 #include "Commands.h"
 #include "Failures.h"
 #include "ModelCommon.h"
-#include "common/BoundedString.h"
 #include "model/StatusText.h"
 #include "platform/PlatformFiles.h"
 #include "resource/IffFileV1.h"
@@ -45,12 +44,7 @@ int RunCompact(const std::string& path) {
     std::optional<ChainBreak> noted;
     for (int i = 0; i < file->MemberCount() && !failed && !notWritable; ++i) {
         CResourceFile* member = file->Member(i);
-        CFixedString<260> name;
-        member->GetFileName(name);
-        failedFile = name.Text();
-        // The file layer keeps names with backslashes; both separators work, slashes read better.
-        for (char& c : failedFile)
-            if (c == '\\') c = '/';
+        failedFile = MemberPath(*member, path);
         auto* v2 = dynamic_cast<CIffFileV2*>(member);
         auto* v1 = dynamic_cast<CIffFileV1*>(member);
         if (!v2 && !v1) {

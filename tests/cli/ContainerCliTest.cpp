@@ -115,6 +115,35 @@ TEST(ContainerCli, Version25) {
     Exercise<CIffFileV2>(true);
 }
 
+// An object split into NAME.iff and NAME.spf, given by name as ttab takes it: check and compact
+// take both files and label each; a path with its extension takes that file only.
+TEST(ContainerCli, CheckAndCompactOpenASplitObjectByName) {
+    ScratchDir dir;
+    Make<CIffFileV2>(dir / "obj.iff", 5000);
+    Make<CIffFileV2>(dir / "obj.spf", 3000);
+    Result r = RunCli("check '" + (dir / "obj") + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find((dir / "obj.iff") + ": IFF 2.5"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find((dir / "obj.spf") + ": IFF 2.5"), std::string::npos) << r.out;
+    r = RunCli("check '" + (dir / "obj.iff") + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("obj.spf"), std::string::npos) << r.out;
+
+    const size_t iff = ReadAll(dir / "obj.iff").size(), spf = ReadAll(dir / "obj.spf").size();
+    r = RunCli("compact '" + (dir / "obj") + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find((dir / "obj.iff") + ": " + std::to_string(iff) + " bytes before"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find((dir / "obj.spf") + ": " + std::to_string(spf) + " bytes before"),
+              std::string::npos)
+        << r.out;
+    EXPECT_LT(ReadAll(dir / "obj.iff").size(), iff);
+    EXPECT_LT(ReadAll(dir / "obj.spf").size(), spf);
+    r = RunCli("check '" + (dir / "obj") + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+}
+
 TEST(ContainerCli, Failures) {
     ScratchDir dir;
     EXPECT_EQ(RunCli("chunks '" + (dir / "missing.iff") + "' --json").status, 1);
