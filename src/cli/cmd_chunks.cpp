@@ -75,8 +75,7 @@ void RegisterChunks(CLI::App& app, int& status) {
                     std::fprintf(stderr,
                                  "tavimet-cli: cannot read chunk %d of type '%s': %s; it is left "
                                  "out\n",
-                                 i, Json8Quote(TypeText(type)).c_str(),
-                                 StatusText(file->LastError()).c_str());
+                                 i, TypeText(type).c_str(), StatusText(file->LastError()).c_str());
                     unreadable = true;
                     continue;
                 }
