@@ -160,8 +160,7 @@ void Apply(const EntryEdit& edit, CTreeTableEntry& e) {
 }
 
 // Opens the object file and loads the tree table of the chosen master; prints the failure.
-// An object without a tree table is a failure, as in ttab. noted: where a damaged file's chain
-// breaks, when the open refused it for that.
+// An object without a tree table is a failure, as in ttab.
 bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
                CTreeTable& table, int16_t& treeId) {
     // A damaged file is reported when the writing session refuses it.
@@ -237,8 +236,8 @@ int RunApply(const ApplyOptions& o) {
         CTreeTable table(16);
         int16_t treeId = -1;
         if (!OpenTable(path, true, pickId, set, table, treeId)) return kExitFailed;
-        CheckAgainst(edits, table);
-        // Saving a table read short would store only the entries that could be read.
+        // Saving a table read short would store only the entries that could be read. Said
+        // before the indexes are checked: an entry past the ones read is there on disk.
         if (table.WasTruncated() && !o.allowTruncated) {
             std::fprintf(stderr,
                          "tavimet-cli: %s: %s; saving would keep only those %d (give "
@@ -246,6 +245,7 @@ int RunApply(const ApplyOptions& o) {
                          path.c_str(), ShortTable(table).c_str(), table.Count());
             return kExitFailed;
         }
+        CheckAgainst(edits, table);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
         return kExitUsage;
