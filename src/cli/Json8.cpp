@@ -1,7 +1,9 @@
 #include "Json8.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace cli {
 
@@ -117,16 +119,85 @@ JsonWriter& JsonWriter::Int(int64_t v) {
 
 JsonWriter& JsonWriter::Float(float v) {
     Separate();
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    std::string text(buf, r.ptr);
-    if (text == "inf" || text == "-inf" || text == "nan" || text == "-nan") {
-        out_ += "null"; // JSON has no such numbers
-    } else {
-        out_ += text;
-    }
+    const std::string text = FloatText(v);
+    out_ += std::isfinite(v) ? text : Json8Quote(text); // JSON has no such numbers
     needComma_ = true;
     return *this;
+}
+
+namespace {
+
+constexpr uint32_t kDefaultNan = 0x7FC00000;
+
+uint32_t FloatBits(float v) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+float BitsFloat(uint32_t bits) {
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+std::string ShortestText(float v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+} // namespace
+
+std::string FloatText(float v) {
+    if (std::isnan(v)) {
+        const uint32_t bits = FloatBits(v);
+        if (bits == kDefaultNan) return "nan";
+        char text[32];
+        std::snprintf(text, sizeof text, "nan:0x%08x", bits);
+        return text;
+    }
+    if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+    if (v == 0 && std::signbit(v)) return "-0.0"; // "-0" would read back as the integer 0
+    return ShortestText(v);
+}
+
+std::optional<float> FloatFromJson(const nlohmann::json& value) {
+    if (value.is_string()) {
+        const std::string& s = value.get_ref<const std::string&>();
+        if (s == "nan") return BitsFloat(kDefaultNan);
+        if (s == "inf") return HUGE_VALF;
+        if (s == "-inf") return -HUGE_VALF;
+        constexpr std::string_view kPrefix = "nan:0x";
+        if (s.size() != kPrefix.size() + 8 || s.compare(0, kPrefix.size(), kPrefix) != 0)
+            return std::nullopt;
+        uint32_t bits = 0;
+        const char* first = s.data() + kPrefix.size();
+        const char* last = s.data() + s.size();
+        const auto r = std::from_chars(first, last, bits, 16);
+        if (r.ec != std::errc() || r.ptr != last) return std::nullopt;
+        // Only NaNs: exponent all ones and a payload that is not zero.
+        if ((bits & 0x7F800000u) != 0x7F800000u || (bits & 0x007FFFFFu) == 0) return std::nullopt;
+        return BitsFloat(bits);
+    }
+    if (!value.is_number()) return std::nullopt;
+    const double d = value.get<double>();
+    // From 2^128 - 2^103 on, a double rounds to infinity as a float.
+    constexpr double kLimit = 0x1.ffffffp127;
+    if (!(std::fabs(d) < kLimit)) return std::nullopt;
+    const float f = static_cast<float>(d);
+    if (!value.is_number_float()) return f;
+    // A number FloatText printed is its float's shortest text. Read as a double and then rounded
+    // to a float it can, in rare cases, land on a neighbour of that float; the float whose
+    // shortest text reads as the same double is the one that was printed.
+    for (const float c : {f, std::nextafter(f, -HUGE_VALF), std::nextafter(f, HUGE_VALF)}) {
+        if (!std::isfinite(c)) continue;
+        const std::string text = ShortestText(c);
+        double back = 0;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), back);
+        if (r.ec == std::errc() && back == d) return c;
+    }
+    return f;
 }
 
 } // namespace cli

@@ -23,7 +23,9 @@ public:
     JsonWriter& Null();
     JsonWriter& Bool(bool v);
     JsonWriter& Int(int64_t v);
-    JsonWriter& Float(float v); // shortest text that reads back to the same 32-bit float
+    // Shortest text that reads back to the same 32-bit float; values JSON has no number for are
+    // strings (FloatText).
+    JsonWriter& Float(float v);
     const std::string& Text() const { return out_; }
 
 private:
@@ -32,6 +34,18 @@ private:
     bool needComma_ = false;
     bool afterKey_ = false;
 };
+
+// A 32-bit float as the companion writes it, so that every value a file can hold reads back to
+// the same 32 bits: a finite value as the shortest number that reads back to it ("-0.0" for
+// negative zero, so that it is not read as the integer 0); the others as strings: "inf", "-inf",
+// "nan" (the default quiet NaN, bits 0x7FC00000), and any other NaN as "nan:0x" and its eight
+// hex digits of raw bits (sign, exponent and payload: "nan:0xffc00000", "nan:0x7f800001").
+std::string FloatText(float v);
+
+// A float as apply reads it: a JSON number (the float nearest to it; a number printed by
+// FloatText reads back to exactly its float), or one of FloatText's strings. Nothing when the
+// value is neither, or a number beyond the float range.
+std::optional<float> FloatFromJson(const nlohmann::json& value);
 
 // The escaped form of 8-bit text, quotes included.
 std::string Json8Quote(std::string_view bytes);

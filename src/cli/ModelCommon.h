@@ -5,39 +5,71 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "Failures.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
+#include "platform/PlatformFiles.h"
 #include "resource/ResourceKinds.h"
 
 namespace cli {
 
 // The object file as the editor opens it (2.x ".iff", 2.x ".spf", ".dir"), read-only on request.
+// On failure, noted receives where a damaged file's chain breaks (when the open says so).
 inline int32_t OpenObjectFile(const std::string& path, bool readOnly,
-                              std::unique_ptr<CResourceFile>& out) {
+                              std::unique_ptr<CResourceFile>& out,
+                              std::optional<ChainBreak>* noted = nullptr) {
     auto file = std::make_unique<CObjectResourceFile>();
     file->SetReadOnlyOpen(readOnly);
+    ClearPlatformFailure();
     const int32_t status = file->Open(path.c_str());
-    if (status == 0) out = std::move(file);
+    if (status == 0)
+        out = std::move(file);
+    else if (noted)
+        *noted = NotedBreak(file.get());
     return status;
 }
 
 // Any resource file (also version 1.0 ones, such as the behaviour file), read-only.
 inline int32_t OpenAnyFileReadOnly(const std::string& path, std::unique_ptr<CResourceFile>& out) {
     auto file = std::make_unique<CSplitResourceFile>();
+    ClearPlatformFailure();
     const int32_t status = file->OpenReadOnly(path.c_str());
     if (status == 0) out = std::move(file);
     return status;
 }
 
+// Prints why opening path failed: "the file is damaged at offset N; ..." for a damaged file,
+// else "cannot open FILE: CAUSE (status N)".
+inline void PrintOpenFailure(const std::string& path, int32_t status,
+                             const std::optional<ChainBreak>& noted, bool anyVersion = false) {
+    if (status == kResErrDamaged) {
+        PrintDamaged(FindDamage(noted, path), path);
+        return;
+    }
+    std::fprintf(stderr, "tavimet-cli: cannot open %s\n",
+                 DescribeOpenFailure(path, status, anyVersion).c_str());
+}
+
 // Opens the object file and reads its definitions; prints the failure and returns false.
-inline bool LoadObjectSet(const std::string& path, bool readOnly, CObjectSet& set) {
+// warnDamage: say so when the file opened read-only is damaged.
+inline bool LoadObjectSet(const std::string& path, bool readOnly, CObjectSet& set,
+                          bool warnDamage = true) {
     std::unique_ptr<CResourceFile> file;
-    if (int32_t e = OpenObjectFile(path, readOnly, file)) {
-        std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", path.c_str(), e);
+    std::optional<ChainBreak> noted;
+    if (int32_t e = OpenObjectFile(path, readOnly, file, &noted)) {
+        PrintOpenFailure(path, e, noted);
         return false;
     }
+    // Read-only opens of a damaged file work; what lies behind the break is out of sight.
+    const std::optional<ChainBreak> at = warnDamage ? NotedBreak(file.get()) : std::nullopt;
+    if (at)
+        std::fprintf(stderr,
+                     "tavimet-cli: warning: %s is damaged at offset %d; what lies behind that is "
+                     "not read (see tavimet-cli check)\n",
+                     at->path.empty() ? path.c_str() : at->path.c_str(), at->offset);
     set.SetResourceFile(std::move(file));
     set.LoadDefinitions();
     return true;

@@ -4,10 +4,10 @@
 // against the table (opened read-only) before the file is opened for writing.
 #include <CLI/CLI.hpp>
 
-#include <cfloat>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -18,7 +18,9 @@
 #include "Json8.h"
 #include "ModelCommon.h"
 #include "model/EntryEdits.h"
+#include "model/StatusText.h"
 #include "model/TreeTable.h"
+#include "resource/ResourceSet.h"
 
 namespace cli {
 
@@ -86,12 +88,17 @@ std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
             e.attenuationLevel = uint32_t(
                 Integer(item["attenuation_level"], where + ": attenuation_level", 0, UINT32_MAX));
         if (item.contains("attenuation_value")) {
-            if (!item["attenuation_value"].is_number())
-                throw UsageError(where + ": attenuation_value must be a number");
-            const double v = item["attenuation_value"].get<double>();
-            if (!(v >= -FLT_MAX && v <= FLT_MAX))
-                throw UsageError(where + ": attenuation_value is out of range");
-            e.attenuationValue = float(v);
+            const nlohmann::json& v = item["attenuation_value"];
+            if (!v.is_number() && !v.is_string())
+                throw UsageError(where + ": attenuation_value must be a number, \"nan\", \"inf\", "
+                                         "\"-inf\" or \"nan:0x\" and eight hex digits");
+            e.attenuationValue = FloatFromJson(v);
+            if (!e.attenuationValue)
+                throw UsageError(where + (v.is_number()
+                                              ? ": attenuation_value is out of range"
+                                              : ": attenuation_value is not \"nan\", \"inf\", "
+                                                "\"-inf\" or \"nan:0x\" and the eight hex "
+                                                "digits of a NaN"));
         }
         if (item.contains("autonomy"))
             e.autonomy =
@@ -153,85 +160,205 @@ void Apply(const EntryEdit& edit, CTreeTableEntry& e) {
 }
 
 // Opens the object file and loads the tree table of the chosen master; prints the failure.
-// treeId is -1 when the object has none (and the table stays empty).
+// An object without a tree table is a failure, as in ttab.
 bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
                CTreeTable& table, int16_t& treeId) {
-    if (!LoadObjectSet(path, readOnly, set)) return false;
+    // A damaged file is reported when the writing session refuses it.
+    if (!LoadObjectSet(path, readOnly, set, false)) return false;
     const CObjectDefinition* master = PickMaster(set, objectId);
     if (!master) return false;
-    treeId = master->TreeTableId() < 0 ? int16_t(-1) : master->TreeTableId();
-    if (treeId == -1) return true;
+    if (master->TreeTableId() < 0) {
+        std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
+        return false;
+    }
+    treeId = master->TreeTableId();
+    ClearPlatformFailure();
     if (int32_t e = table.Load(set.ResourceFile(), treeId)) {
-        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. (status %d)\n", e);
+        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n", treeId,
+                     StatusText(e).c_str());
         return false;
     }
     return true;
 }
 
-} // namespace
+// "TTAB 128 is short: its body holds 9 of its 10 entries"
+std::string ShortTable(const CTreeTable& table) {
+    return "TTAB " + std::to_string(table.Id()) + " is short: its body holds " +
+           std::to_string(table.Count()) + " of its " + std::to_string(table.StoredCount()) +
+           " entries";
+}
 
-void RegisterApply(CLI::App& app, int& status) {
-    auto* cmd = app.add_subcommand("apply", "Apply a JSON document of edits to a tree table");
-    static std::string path;
-    static std::string editsPath;
-    static int32_t objectId = 0;
-    static int32_t language = 1;
-    cmd->add_option("PATH", path, "object file")->required();
-    cmd->add_option("EDITS", editsPath, "JSON document of edits")->required();
-    auto* object =
-        cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
-    cmd->add_option("--language", language, "language 1..20 (default 1)")
-        ->check(CLI::Range(1, kLanguageCount));
-    cmd->callback([&status, object] {
-        const int32_t* pickId = object->count() ? &objectId : nullptr;
-        SetCurrentLanguage(language);
-        std::vector<EntryEdit> edits;
-        try {
-            std::ifstream in(editsPath, std::ios::binary);
-            if (!in) throw UsageError("cannot read " + editsPath);
-            std::stringstream text;
-            text << in.rdbuf();
-            const auto doc = nlohmann::json::parse(text.str(), nullptr, false);
-            if (doc.is_discarded()) throw UsageError(editsPath + " is not a JSON document");
-            edits = ParseEdits(doc);
-            // Checked against the table as stored, without changing a byte of the file.
-            CObjectSet set;
-            CTreeTable table(16);
-            int16_t treeId = -1;
-            if (!OpenTable(path, true, pickId, set, table, treeId)) {
-                status = kExitFailed;
-                return;
-            }
-            CheckAgainst(edits, table);
-        } catch (const UsageError& e) {
-            std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
-            status = kExitUsage;
-            return;
+// What a failed save had put on disk before it stopped.
+const char* SavedPart(const CTreeTable::SaveProgress& saved) {
+    if (saved.table && saved.names) return "the table and its names were saved";
+    if (saved.table) return "the table was saved, its names were not";
+    if (saved.names) return "its names were saved, the table was not";
+    return "nothing was saved";
+}
+
+// The names of the files of an open object (or the path when it has no members).
+std::vector<std::string> MemberFiles(CResourceFile* file, const std::string& path) {
+    std::vector<std::string> names;
+    if (auto* set = dynamic_cast<CResourceSet*>(file)) {
+        for (int i = 0; i < set->MemberCount(); ++i) {
+            CResourceFile* member = set->Member(i);
+            if (member && member->IsOpen()) names.push_back(MemberPath(*member, path));
         }
+    }
+    if (names.empty()) names.push_back(path);
+    return names;
+}
 
+struct ApplyOptions {
+    std::string path;
+    std::string editsPath;
+    int32_t objectId = 0;
+    bool haveObject = false;
+    int32_t language = 1;
+    bool allowTruncated = false;
+};
+
+int RunApply(const ApplyOptions& o) {
+    const int32_t* pickId = o.haveObject ? &o.objectId : nullptr;
+    const std::string& path = o.path;
+    SetCurrentLanguage(o.language);
+    std::vector<EntryEdit> edits;
+    try {
+        std::ifstream in(o.editsPath, std::ios::binary);
+        if (!in) throw UsageError("cannot read " + o.editsPath);
+        std::stringstream text;
+        text << in.rdbuf();
+        const auto doc = nlohmann::json::parse(text.str(), nullptr, false);
+        if (doc.is_discarded()) throw UsageError(o.editsPath + " is not a JSON document");
+        edits = ParseEdits(doc);
+        // Checked against the table as stored, without changing a byte of the file.
         CObjectSet set;
         CTreeTable table(16);
         int16_t treeId = -1;
-        if (!OpenTable(path, false, pickId, set, table, treeId)) {
-            status = kExitFailed;
-            return;
+        if (!OpenTable(path, true, pickId, set, table, treeId)) return kExitFailed;
+        // Saving a table read short would store only the entries that could be read. Said
+        // before the indexes are checked: an entry past the ones read is there on disk.
+        if (table.WasTruncated() && !o.allowTruncated) {
+            std::fprintf(stderr,
+                         "tavimet-cli: %s: %s; saving would keep only those %d (give "
+                         "--allow-truncated to save them); nothing was written\n",
+                         path.c_str(), ShortTable(table).c_str(), table.Count());
+            return kExitFailed;
         }
+        CheckAgainst(edits, table);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
+        return kExitUsage;
+    }
+
+    // The writing session. The set owns the file; it is closed here, not by the set, so that
+    // what a refusal noted can be read before the file object is gone.
+    CObjectSet set;
+    {
+        std::unique_ptr<CResourceFile> file;
+        std::optional<ChainBreak> noted;
+        if (int32_t e = OpenObjectFile(path, false, file, &noted)) {
+            PrintOpenFailure(path, e, noted);
+            return kExitFailed;
+        }
+        if (!file->IsWritable()) {
+            // Opened read-only: find out why once the program's own handles are closed.
+            const std::vector<std::string> files = MemberFiles(file.get(), path);
+            file->Close();
+            file.reset();
+            if (const std::optional<ChainBreak> at = FindDamage(std::nullopt, path)) {
+                PrintDamaged(at, path);
+                return kExitFailed;
+            }
+            std::fprintf(stderr, "tavimet-cli: cannot open %s for writing: %s; nothing was saved\n",
+                         files.front().c_str(), DescribeNotWritable(files.front()).c_str());
+            return kExitFailed;
+        }
+        set.SetResourceFile(std::move(file));
+    }
+    CResourceFile& file = *set.ResourceFile();
+    set.LoadDefinitions();
+    CTreeTable table(16);
+    const CObjectDefinition* master = PickMaster(set, pickId);
+    if (!master || master->TreeTableId() < 0) {
+        if (master)
+            std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
+        return kExitFailed;
+    }
+    const int16_t treeId = master->TreeTableId();
+    ClearPlatformFailure();
+    int32_t failed = table.Load(&file, treeId);
+    if (failed) {
+        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n", treeId,
+                     StatusText(failed).c_str());
+        return kExitFailed;
+    }
+    // A table stored below version 8 is saved again as it is loaded from a writable file.
+    failed = table.UpgradeStatus();
+    if (!failed && table.WasTruncated() && !o.allowTruncated) {
+        // Read short only now (the file changed since it was checked).
+        std::fprintf(stderr, "tavimet-cli: %s: %s; nothing was written\n", path.c_str(),
+                     ShortTable(table).c_str());
+        return kExitFailed;
+    }
+    if (!failed) {
         for (const EntryEdit& edit : edits)
             if (CTreeTableEntry* e = table.Entry(int32_t(edit.index))) Apply(edit, *e);
-        if (treeId != -1) {
-            const std::string label = entry_edits::MakeTreeTableLabel(set.ResourceFile(), treeId);
-            if (int32_t e = table.Save(label.c_str())) {
-                std::fprintf(stderr, "tavimet-cli: Could not save tree table (status %d)\n", e);
-                status = kExitFailed;
-                set.CloseFile();
-                return;
-            }
+        const std::string label = entry_edits::MakeTreeTableLabel(&file, treeId);
+        ClearPlatformFailure();
+        failed = table.Save(label.c_str());
+    }
+    if (failed) {
+        const std::optional<ChainBreak> noted = NotedBreak(&file);
+        if (failed == kResErrDamaged) {
+            file.Close();
+            PrintDamaged(FindDamage(noted, path), path);
+        } else {
+            std::fprintf(stderr, "tavimet-cli: Could not save tree table: %s; %s\n",
+                         StatusText(failed).c_str(), SavedPart(table.LastSave()));
+            ClearPlatformFailure();
+            if (int32_t e = file.Close())
+                std::fprintf(stderr, "tavimet-cli: closing %s failed: %s\n", path.c_str(),
+                             StatusText(e).c_str());
         }
-        if (int32_t e = set.CloseFile()) {
-            std::fprintf(stderr, "tavimet-cli: closing %s failed (status %d)\n", path.c_str(), e);
-            status = kExitFailed;
-        }
-    });
+        return kExitFailed;
+    }
+    ClearPlatformFailure();
+    const int32_t closed = file.Close();
+    if (closed == kResErrDamaged) {
+        PrintDamaged(FindDamage(NotedBreak(&file), path), path);
+        return kExitFailed;
+    }
+    if (closed) {
+        std::fprintf(stderr,
+                     "tavimet-cli: closing %s failed: %s; the table and its names had been "
+                     "saved before\n",
+                     path.c_str(), StatusText(closed).c_str());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+void RegisterApply(CLI::App& app, int& status) {
+    auto options = std::make_shared<ApplyOptions>();
+    auto* cmd = app.add_subcommand("apply", "Apply a JSON document of edits to a tree table");
+    cmd->add_option("PATH", options->path, "object file")->required();
+    cmd->add_option("EDITS", options->editsPath, "JSON document of edits")->required();
+    cmd->add_option_function<int32_t>(
+        "--object",
+        [options](const int32_t& id) {
+            options->objectId = id;
+            options->haveObject = true;
+        },
+        "OBJD id of the master (default: the first)");
+    cmd->add_option("--language", options->language, "language 1..20 (default 1)")
+        ->check(CLI::Range(1, kLanguageCount));
+    cmd->add_flag("--allow-truncated", options->allowTruncated,
+                  "save a table whose body ended before its count of entries (keeps only the "
+                  "entries that could be read)");
+    cmd->callback([options, &status] { status = RunApply(*options); });
 }
 
 } // namespace cli

@@ -3,11 +3,14 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Commands.h"
 #include "Json8.h"
+#include "ModelCommon.h"
 #include "common/BoundedString.h"
+#include "model/StatusText.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceFile.h"
@@ -21,6 +24,7 @@ namespace {
 // 1.0 .spf, .dir); every file that opens is listed. Returns 0 or the last row's status.
 int32_t OpenForReading(const std::string& path, std::unique_ptr<CResourceFile>& out) {
     auto file = std::make_unique<CSplitResourceFile>();
+    ClearPlatformFailure();
     const int32_t status = file->OpenReadOnly(path.c_str());
     if (status == kResOk) out = std::move(file);
     return status;
@@ -52,23 +56,28 @@ void RegisterChunks(CLI::App& app, int& status) {
     cmd->callback([&status] {
         std::unique_ptr<CResourceFile> file;
         if (int32_t e = OpenForReading(path, file)) {
-            std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", path.c_str(), e);
+            PrintOpenFailure(path, e, std::nullopt, true);
             status = kExitFailed;
             return;
         }
+        // A damaged file is listed as far as it can be read: the damage is named, not fatal.
+        std::optional<ChainBreak> damage = NotedBreak(file.get());
+        bool unreadable = false;
         std::vector<Row> rows;
         const int32_t types = file->CountTypes();
         for (int32_t t = 1; t <= types; ++t) {
             const uint32_t type = file->GetTypeAt(t);
             const int32_t count = file->CountChunks(type);
             for (int32_t i = 1; i <= count; ++i) {
+                ClearPlatformFailure();
                 CChunk* chunk = file->GetChunkAt(type, i);
                 if (!chunk) {
                     std::fprintf(stderr,
-                                 "tavimet-cli: cannot read chunk %d of type '%s' (status %d)\n", i,
-                                 TypeText(type).c_str(), file->LastError());
-                    status = kExitFailed;
-                    return;
+                                 "tavimet-cli: cannot read chunk %d of type '%s': %s; it is left "
+                                 "out\n",
+                                 i, TypeText(type).c_str(), StatusText(file->LastError()).c_str());
+                    unreadable = true;
+                    continue;
                 }
                 Row row{type, 0, 0, {}, chunk->Size()};
                 CFixedString<64> label;
@@ -81,6 +90,15 @@ void RegisterChunks(CLI::App& app, int& status) {
             }
         }
         file->Close();
+        file.reset();
+        if (unreadable || damage) damage = FindDamage(damage, path);
+        if (damage)
+            std::fprintf(stderr,
+                         "tavimet-cli: warning: %s is damaged at offset %d; the list holds what "
+                         "can be read (see tavimet-cli check)\n",
+                         damage->path.c_str(), damage->offset);
+        // Chunks that cannot be read in a file that is not known to be damaged are a failure.
+        status = unreadable && !damage ? kExitFailed : kExitOk;
         if (json) {
             JsonWriter w;
             w.BeginObject().Key("chunks").BeginArray();
@@ -101,7 +119,6 @@ void RegisterChunks(CLI::App& app, int& status) {
                 std::printf("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.id,
                             r.variant, r.size, Json8Quote(r.label).c_str());
         }
-        status = kExitOk;
     });
 }
 

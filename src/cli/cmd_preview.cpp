@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "ModelCommon.h"
 #include "model/ObjectDefinitions.h"
 #include "platform/DibSection.h"
 #include "preview/ObjectPreview.h"
@@ -51,10 +52,9 @@ int RunPreview(const PreviewOptions& o) {
     ParseColour(o.background, background); // checked while parsing
 
     // Opened as the editor opens an object file, but read-only: nothing is written.
-    auto file = std::make_unique<CObjectResourceFile>();
-    file->SetReadOnlyOpen(true);
-    if (int32_t st = file->Open(o.path.c_str())) {
-        std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", o.path.c_str(), st);
+    std::unique_ptr<CResourceFile> file;
+    if (int32_t st = OpenObjectFile(o.path, true, file)) {
+        PrintOpenFailure(o.path, st, std::nullopt);
         return kExitFailed;
     }
     CObjectSet objects;
@@ -105,8 +105,10 @@ void RegisterPreview(CLI::App& app, int& status) {
             options->haveObject = true;
         },
         "OBJD id of the definition to draw (default: the first master)");
-    cmd->add_option("--view", options->view, "view selector: zoom step * 4 + rotation")
-        ->capture_default_str();
+    cmd->add_option("--view", options->view,
+                    "view selector 0..11: zoom step (0-2) * 4 + rotation (0-3)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 11));
     cmd->add_option("--background", options->background, "background colour RRGGBB")
         ->capture_default_str()
         ->check([](const std::string& text) {

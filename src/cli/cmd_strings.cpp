@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
+#include "model/StatusText.h"
 
 namespace cli {
 
@@ -38,16 +39,17 @@ void RegisterStrings(CLI::App& app, int& status) {
         SetCurrentLanguage(language);
         std::unique_ptr<CResourceFile> file;
         if (int32_t e = OpenAnyFileReadOnly(path, file)) {
-            std::fprintf(stderr, "tavimet-cli: cannot open %s (status %d)\n", path.c_str(), e);
+            PrintOpenFailure(path, e, std::nullopt, true);
             status = kExitFailed;
             return;
         }
         CStringTable table;
         table.Configure(file.get(), type, int16_t(id), type == CStringTable::kTypeCaret,
                         CStringTable::kDefaultLanguage);
+        ClearPlatformFailure();
         if (int32_t e = table.Load(allLanguages, true)) {
-            std::fprintf(stderr, "tavimet-cli: cannot load string table %s %d (status %d)\n",
-                         TypeCodeString(type).c_str(), id, e);
+            std::fprintf(stderr, "tavimet-cli: cannot load string table %s %d: %s\n",
+                         TypeCodeString(type).c_str(), id, StatusText(e).c_str());
             status = kExitFailed;
             return;
         }

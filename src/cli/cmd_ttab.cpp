@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
+#include "model/StatusText.h"
 #include "model/TreeTable.h"
 
 namespace cli {
@@ -42,14 +43,25 @@ void RegisterTtab(CLI::App& app, int& status) {
             return;
         }
         CTreeTable table(16);
+        ClearPlatformFailure();
         if (int32_t e = table.Load(set.ResourceFile(), master->TreeTableId())) {
-            std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. (status %d)\n", e);
+            std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n",
+                         master->TreeTableId(), StatusText(e).c_str());
             status = kExitFailed;
             return;
         }
+        if (table.WasTruncated())
+            std::fprintf(stderr,
+                         "tavimet-cli: warning: TTAB %d is short: its body holds %d of its %d "
+                         "entries; only those %d are shown, and apply refuses to save it unless "
+                         "given --allow-truncated\n",
+                         table.Id(), table.Count(), table.StoredCount(), table.Count());
         if (!json) {
-            std::printf("TTAB %d \"%s\" version %d, %d entries\n", table.Id(), table.Label().Text(),
+            std::printf("TTAB %d \"%s\" version %d, %d entries", table.Id(), table.Label().Text(),
                         table.StoredVersion(), table.Count());
+            if (table.WasTruncated())
+                std::printf(" (truncated: the table holds %d)", table.StoredCount());
+            std::printf("\n");
             for (int32_t i = 0; i < table.Count(); ++i) {
                 const CTreeTableEntry& e = *table.Entry(i);
                 std::printf("%3d \"%s\" action %d guard %d flags 0x%X string %d attenuation %g "
@@ -64,6 +76,11 @@ void RegisterTtab(CLI::App& app, int& status) {
         w.BeginObject();
         w.Key("id").Int(table.Id());
         w.Key("label").String(table.Label().Text());
+        if (table.WasTruncated()) {
+            w.Key("truncated").Bool(true);
+            w.Key("stored_count").Int(table.StoredCount());
+            w.Key("read_count").Int(table.Count());
+        }
         w.Key("entries").BeginArray();
         for (const CTreeTableEntry& e : table.Entries()) {
             w.BeginObject();

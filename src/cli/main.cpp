@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "Commands.h"
 
@@ -20,6 +21,25 @@ int main(int argc, char** argv) {
     cli::RegisterApply(app, status);
     cli::RegisterPreview(app, status);
     cli::RegisterDemo(app, status);
+    // The first word that is not an option names the subcommand; CLI11 would only say that one
+    // is required.
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (!word.empty() && word[0] == '-') continue;
+        const auto all = [](const CLI::App*) { return true; };
+        bool known = false;
+        for (const CLI::App* sub : app.get_subcommands(all))
+            known = known || sub->check_name(word);
+        if (!known) {
+            std::string names;
+            for (const CLI::App* sub : app.get_subcommands(all))
+                names += (names.empty() ? "" : ", ") + sub->get_name();
+            std::fprintf(stderr, "tavimet-cli: unknown subcommand \"%s\" (subcommands: %s)\n",
+                         word.c_str(), names.c_str());
+            return cli::kExitUsage;
+        }
+        break;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

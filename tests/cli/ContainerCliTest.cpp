@@ -1,6 +1,7 @@
 // chunks, check and compact on 1.0 and 2.5 files made here, run through the built binary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -36,12 +37,16 @@ Result RunCli(const std::string& args) {
 
 // Chunks TTAB 128 (label "caf\xe9"), STR# 129, TTAB 130 variant 2 (2.5 only); one large chunk
 // deleted so that the file holds free space below the compaction threshold... or above it.
+// The tables' bodies start as empty tables do (check reads them), the rest is a pattern.
 template <class Kind> void Make(const std::string& path, int32_t freeBody) {
     Kind f;
     ASSERT_EQ(f.Create(path.c_str()), 0);
     ASSERT_EQ(f.Open(path.c_str()), 0);
     auto add = [&](uint32_t type, int16_t id, const char* label, size_t size, int variant) {
-        CChunk* c = MakeBody(Pattern(size, uint32_t(id)));
+        std::vector<uint8_t> body = Pattern(size, uint32_t(id));
+        if (type == kTTAB) std::copy_n("\0\0\x09\0\0", 5, body.begin()); // 0 entries, version 9
+        if (type == kSTR) std::copy_n("\xFD\xFF\0\0", 4, body.begin());  // 0 strings
+        CChunk* c = MakeBody(body);
         ASSERT_EQ(variant ? f.AddChunkVariant(c, type, id, Label(label), variant, true)
                           : f.AddChunk(c, type, id, Label(label), true),
                   0);
@@ -108,6 +113,35 @@ TEST(ContainerCli, Version1) {
 }
 TEST(ContainerCli, Version25) {
     Exercise<CIffFileV2>(true);
+}
+
+// An object split into NAME.iff and NAME.spf, given by name as ttab takes it: check and compact
+// take both files and label each; a path with its extension takes that file only.
+TEST(ContainerCli, CheckAndCompactOpenASplitObjectByName) {
+    ScratchDir dir;
+    Make<CIffFileV2>(dir / "obj.iff", 5000);
+    Make<CIffFileV2>(dir / "obj.spf", 3000);
+    Result r = RunCli("check '" + (dir / "obj") + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find((dir / "obj.iff") + ": IFF 2.5"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find((dir / "obj.spf") + ": IFF 2.5"), std::string::npos) << r.out;
+    r = RunCli("check '" + (dir / "obj.iff") + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("obj.spf"), std::string::npos) << r.out;
+
+    const size_t iff = ReadAll(dir / "obj.iff").size(), spf = ReadAll(dir / "obj.spf").size();
+    r = RunCli("compact '" + (dir / "obj") + "'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find((dir / "obj.iff") + ": " + std::to_string(iff) + " bytes before"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find((dir / "obj.spf") + ": " + std::to_string(spf) + " bytes before"),
+              std::string::npos)
+        << r.out;
+    EXPECT_LT(ReadAll(dir / "obj.iff").size(), iff);
+    EXPECT_LT(ReadAll(dir / "obj.spf").size(), spf);
+    r = RunCli("check '" + (dir / "obj") + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
 }
 
 TEST(ContainerCli, Failures) {
