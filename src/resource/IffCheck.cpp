@@ -73,6 +73,7 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
     std::map<int32_t, Scanned> used;
     int32_t pos = iff::kFileHeaderSize;
     char tc[5];
+    store.mapClaimsWhole = report.mapOffset != 0;
     iff::ChunkHeader h;
     while (store.ReadChunkHeader(pos, h)) {
         if (h.flags & iff::kFlagFree) {

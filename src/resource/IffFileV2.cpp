@@ -6,6 +6,7 @@
 #include "resource/IffFormat.h"
 #include "resource/ResourceMap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -79,6 +80,7 @@ int32_t CIffFileV2::Open(const char* path) {
     m_headerMapOffset =
         version == iff::kVersion25 ? int32_t(iff::GetBE32(header + iff::kMapOffsetPos)) : 0;
     m_openedMapOffset = m_headerMapOffset;
+    m_store.mapClaimsWhole = m_headerMapOffset != 0;
     m_mapChunk = -1;
     m_modified = false;
     m_indexedFromMap = m_unverified = false;
@@ -189,6 +191,12 @@ bool CIffFileV2::VerifyMapIndex() {
     }
     m_unverified = false;
     RemoveMapEntries(scanned);
+    // A chunk the map lists where the chain has no chunk lies inside another one, whose size
+    // must be wrong: writing could lose it, so the file is treated as damaged there.
+    if (int32_t at = Swallowed(scanned, end); at >= 0) {
+        Damaged(at);
+        return false;
+    }
     std::unordered_map<int32_t, IndexEntry*> byOffset;
     size_t count = 0;
     scanned.ForEach([&](IndexEntry& e) {
@@ -236,6 +244,29 @@ bool CIffFileV2::VerifyMapIndex() {
     return true;
 }
 
+int32_t CIffFileV2::Swallowed(iff::ChunkIndex& scanned, int32_t chainEnd) {
+    std::vector<int32_t> starts;
+    iff::ChunkHeader chunk;
+    for (int32_t pos = iff::kFileHeaderSize; pos < chainEnd && m_store.ReadChunkHeader(pos, chunk);
+         pos += chunk.size)
+        starts.push_back(pos);
+    std::unordered_map<int32_t, bool> used;
+    scanned.ForEach([&](IndexEntry& e) { used[e.offset] = true; });
+    int32_t at = -1;
+    m_index.ForEach([&](IndexEntry& e) {
+        if (at >= 0 || e.offset < 0 || used.count(e.offset)) return;
+        // At a chunk start the map is only out of date, and inside a chunk with nothing like the
+        // chunk it names it is wrong; a header there that matches it is a chunk hidden.
+        auto it = std::upper_bound(starts.begin(), starts.end(), e.offset);
+        if (it == starts.begin() || *(it - 1) == e.offset || e.offset >= chainEnd) return;
+        iff::ChunkHeader h;
+        if (m_store.ReadChunkHeader(e.offset, h) && h.type == e.type && h.id == e.id &&
+            !(h.flags & iff::kFlagFree))
+            at = *(it - 1);
+    });
+    return at;
+}
+
 bool CIffFileV2::RecoverIndex() {
     if (!m_unverified) return false;
     return VerifyMapIndex();
@@ -251,6 +282,7 @@ int32_t CIffFileV2::WriteFileHeader(int32_t mapOffset) {
     if (int32_t e = m_store.WriteAt(0, header, iff::kFileHeaderSize)) return e;
     if (!m_store.File()->Flush()) return kResErrCannotOpen;
     m_headerMapOffset = mapOffset;
+    m_store.mapClaimsWhole = mapOffset != 0;
     m_version = iff::kVersion25;
     return kResOk;
 }
@@ -269,6 +301,7 @@ int32_t CIffFileV2::BeforeDiskChange() {
         if (int32_t e = m_store.WriteAt(0, header, iff::kFileHeaderSize)) return e;
         if (!m_store.File()->Flush()) return kResErrCannotOpen;
         m_headerMapOffset = 0;
+        m_store.mapClaimsWhole = false;
     }
     m_modified = true;
     return kResOk;

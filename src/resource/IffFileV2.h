@@ -61,6 +61,9 @@ private:
     // An index read from the map is checked against the chunks before anything is written.
     // False when the check could not read the chunks (the index stays unverified).
     bool VerifyMapIndex();
+    // The chunk whose extent holds a chunk the map lists but the chain does not reach (-1:
+    // none).
+    int32_t Swallowed(iff::ChunkIndex& scanned, int32_t chainEnd);
     void PrepareForChange();
     bool HasPending();
     int32_t WriteMap();

@@ -21,6 +21,7 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     headerReads = 0;
     readFailed = false;
     tailAt = -1;
+    mapClaimsWhole = false;
 }
 
 std::unique_ptr<CFileObject> CIffStore::Detach() {
@@ -113,11 +114,14 @@ CIffStore::End CIffStore::BreakAt(int32_t pos) {
     if (readFailed) return End::ReadFailed;
     const int32_t length = m_file ? m_file->Length() : 0;
     if (pos == length) return End::Whole;
-    if (pos > length || length - pos < m_headerSize) return pos > length ? End::Damaged : End::Tail;
+    if (pos > length || mapClaimsWhole) return End::Damaged;
+    if (length - pos < m_headerSize) return End::Tail;
     ChunkHeader h;
     if (!ReadRawHeader(pos, h)) return readFailed ? End::ReadFailed : End::Damaged;
+    // An append writes a free chunk of the right size first.
     const bool sane = h.size >= m_headerSize && h.size - m_headerSize <= kMaxBodySize;
-    if ((h.flags & kFlagFree) && sane && h.size > length - pos) return End::Tail;
+    if (h.type == kTypeFree && (h.flags & kFlagFree) && sane && h.size > length - pos)
+        return End::Tail;
     return End::Damaged;
 }
 
@@ -194,10 +198,13 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
     uint8_t flags[2];
     PutBE16(flags, uint16_t(h.flags | kFlagFree));
     if (int32_t e = WriteAt(pos + 10, flags, 2)) return e;
+    freeSpace += h.size;
+    // From here the chunk is free whatever its type says; the type only tells readers of the
+    // file at a glance, so a failure to write it fails nothing.
     uint8_t type[4];
     PutBE32(type, kTypeFree);
-    freeSpace += h.size;
-    return WriteAt(pos, type, 4);
+    static_cast<void>(WriteAt(pos, type, 4));
+    return kResOk;
 }
 
 int32_t CIffStore::DropTail() {

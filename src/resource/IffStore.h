@@ -76,6 +76,9 @@ public:
     bool readFailed = false;
     int32_t lastAlloc = -1; // where the previous allocation search stopped (<= 0: none)
     int32_t tailAt = -1;    // where the remains of a stopped append begin (-1: none seen)
+    // The file header names a resource map, which is written last: no append can have stopped
+    // since, so any break in the chain is damage.
+    bool mapClaimsWhole = false;
 
 private:
     int32_t WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like = nullptr);

@@ -207,6 +207,32 @@ TEST(SafeSaveTest, DamagedHeaderMeansNothingIsWritten) {
     }
 }
 
+// A size field grown over the next chunk hides it from the chain, which still ends where the
+// file does. The resource map still names the hidden chunk, so the first write is refused.
+TEST(SafeSaveTest, ChunkHiddenByAGrownSizeIsNeverOverwritten) {
+    ScratchDir dir;
+    const std::string path = dir / "object.iff";
+    MakeObject(path);
+    const int32_t first = ChunkOffset(path, kBHAV, 4096);
+    const int32_t hidden = ChunkOffset(path, kBHAV, 4097);
+    ASSERT_GT(first, 0);
+    std::vector<uint8_t> bytes = ReadAll(path);
+    ASSERT_EQ(first + int32_t(iff::GetBE32(&bytes[size_t(first) + 4])), hidden);
+    iff::PutBE32(&bytes[size_t(first) + 4], iff::GetBE32(&bytes[size_t(first) + 4]) +
+                                                iff::GetBE32(&bytes[size_t(hidden) + 4]));
+    WriteAll(path, bytes);
+    EXPECT_EQ(LengthenNames(path), kResErrDamaged);
+    EXPECT_EQ(ReadAll(path), bytes);
+    CObjectResourceFile file;
+    ASSERT_EQ(file.Open(path.c_str()), kResOk);
+    CTreeTable table(16);
+    ASSERT_EQ(table.Load(&file, 128), kResOk);
+    EXPECT_EQ(table.Save("interactions"), kResErrDamaged);
+    EXPECT_EQ(file.BrokenChain().offset, first);
+    file.Close();
+    EXPECT_EQ(ReadAll(path), bytes);
+}
+
 // A sprite stored in the object's main file, replaced once the object has a sprite file: the new
 // one goes to the sprite file before the old one is deleted, whichever write fails.
 TEST(SafeSaveTest, ReplacingAChunkFromAnotherFileOfTheObject) {
