@@ -463,11 +463,7 @@ void CEditorDialog::SaveTreeTable() {
                                               : "; nothing was saved");
         }
     }
-    if (m_damage) {
-        cause = "the file is damaged";
-        if (m_damage->offset >= 0) cause += " at offset " + std::to_string(m_damage->offset);
-        cause += "; nothing was written (see tavimet-cli check)";
-    }
+    if (m_damage) cause = DamagedFileText(*m_damage);
     m_dialog->MessageBox(std::string(kSaveFailed) + "\n" + cause, ui::MessageIcon::None);
 }
 

@@ -115,17 +115,10 @@ std::optional<ChainBreak> FindDamage(const std::optional<ChainBreak>& noted,
 }
 
 void PrintDamaged(const std::optional<ChainBreak>& at, const std::string& path) {
-    if (at && at->offset >= 0) {
-        std::fprintf(stderr,
-                     "tavimet-cli: %s: the file is damaged at offset %d; nothing was written (see "
-                     "tavimet-cli check)\n",
-                     at->path.empty() ? path.c_str() : at->path.c_str(), at->offset);
-    } else {
-        std::fprintf(stderr,
-                     "tavimet-cli: %s: the file is damaged; nothing was written (see tavimet-cli "
-                     "check)\n",
-                     path.c_str());
-    }
+    const ChainBreak known = at ? *at : ChainBreak{};
+    std::fprintf(stderr, "tavimet-cli: %s: %s\n",
+                 known.path.empty() || known.offset < 0 ? path.c_str() : known.path.c_str(),
+                 DamagedFileText(known).c_str());
 }
 
 } // namespace cli

@@ -98,3 +98,9 @@ std::string StatusCause(int32_t status) {
 std::string StatusText(int32_t status) {
     return StatusCause(status) + " (status " + std::to_string(status) + ")";
 }
+
+std::string DamagedFileText(const ChainBreak& at) {
+    std::string text = "the file is damaged";
+    if (at.offset >= 0) text += " at offset " + std::to_string(at.offset);
+    return text + "; nothing was written (see tavimet-cli check)";
+}

@@ -1,4 +1,4 @@
-// The command line when saving cannot be done as asked (issue 12): every failure names its cause
+// The command line when saving cannot be done as asked: every failure names its cause
 // in words before the status, a damaged file is never written, a short table is never saved
 // shorter in silence, and the smaller refusals (demo over existing files, preview views, unknown
 // subcommands, floats JSON has no number for). Run through the built binary, in a child process
@@ -205,7 +205,7 @@ TEST_F(Trial, FileInUseByAnotherProgramIsNamedAsSuch) {
     EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
 }
 
-// The first trial of the issue, with no room at all to grow: a file-size limit equal to the
+// A file system with no room at all to grow: a file-size limit equal to the
 // file's size fails every write past its end. The cause is named, and no name and no interaction
 // is lost: each entry keeps its old name or has the new one.
 TEST_F(Trial, NoRoomToGrowIsNamedAndLosesNothing) {
@@ -279,7 +279,7 @@ TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
 
 // ---- A damaged file is never written ---------------------------------------------------------
 
-// The second trial of the issue: the size field of the chunk header at 36037 (a sprite in the
+// A damaged header in the demo file: the size field of the chunk header at 36037 (a sprite in the
 // middle of the demo file) set to 10.
 class DamagedTrial : public Trial {
 protected:
@@ -340,7 +340,7 @@ TEST_F(DamagedTrial, IndexedByScanningTheWritableOpenIsRefused) {
 
 // ---- A short table is never saved shorter in silence -----------------------------------------
 
-// The third trial of the issue: TTAB 128 three bytes shorter, its last entry cut.
+// A short table: TTAB 128 three bytes shorter, its last entry cut.
 class ShortTableTrial : public Trial {
 protected:
     void SetUp() override {

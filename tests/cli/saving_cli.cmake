@@ -1,4 +1,4 @@
-# What the command line says and keeps when a save cannot be done (issue 12): a cause in words
+# What the command line says and keeps when a save cannot be done: a cause in words
 # for every failure, damaged files never written, short tables never saved shorter in silence;
 # run through the built binary on files made with `tavimet-cli demo` and by hand.
 if(TARGET tavimet-cli AND TARGET tavimet_kinds)
