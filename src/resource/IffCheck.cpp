@@ -152,7 +152,9 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         listed.insert(e.offset);
         iff::TypeCodeText(e.type, tc);
         auto it = used.find(e.offset);
-        if (it == used.end() && report.chainBreak >= 0 && e.offset > report.chainBreak) {
+        if (it == used.end() && report.chainBreak >= 0 && e.offset == report.chainBreak) {
+            // The chunk whose header breaks the chain: reported above.
+        } else if (it == used.end() && report.chainBreak >= 0 && e.offset > report.chainBreak) {
             // Behind the break the scan saw nothing: the map entry is checked on its own.
             iff::ChunkHeader eh;
             if (!store.ReadChunkHeader(e.offset, eh) || (eh.flags & iff::kFlagFree) ||
