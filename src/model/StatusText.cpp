@@ -1,6 +1,7 @@
 #include "model/StatusText.h"
 
 #include "model/StringTable.h"
+#include "model/TreeTable.h"
 #include "platform/PlatformFiles.h"
 #include "resource/ResourceFile.h"
 
@@ -88,6 +89,9 @@ std::string StatusCause(int32_t status) {
         return "no object file matches the path";
     case CStringTable::kErrTooManyStrings:
         return "the names table would hold more than 32767 strings";
+    case CTreeTable::kErrNameHasNoPlace:
+        return "an interaction's string index lies outside the names table's 32767 places, so "
+               "its new name cannot be stored";
     case kResErrObject:
         return "the data could not be stored or read as it stands";
     default:

@@ -169,18 +169,22 @@ int32_t CTreeTable::NameFromStrings(bool fallBacks) {
             e.name = text;
             continue;
         }
-        CFixedString<64> label;
-        if (CChunk* bhav = m_file->GetChunk(kTypeBHAV, e.actionId, nullptr)) {
-            m_file->GetLabel(bhav, label);
-            m_file->ReleaseChunk(bhav);
-        }
-        if (label.Length() == 0) {
-            label.Assign("?");
-            label.AppendInt(e.actionId);
-        }
-        e.name = label.Text();
+        e.name = FallbackName(*m_file, e).c_str();
     }
     return 0;
+}
+
+std::string CTreeTable::FallbackName(CResourceFile& file, const CTreeTableEntry& e) {
+    CFixedString<64> label;
+    if (CChunk* bhav = file.GetChunk(kTypeBHAV, e.actionId, nullptr)) {
+        file.GetLabel(bhav, label);
+        file.ReleaseChunk(bhav);
+    }
+    if (label.Length() == 0) {
+        label.Assign("?");
+        label.AppendInt(e.actionId);
+    }
+    return label.Text();
 }
 
 int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
@@ -270,7 +274,13 @@ int32_t CTreeTable::SaveAs(CResourceFile* file, int16_t id, const char* label) {
     strings.Configure(file, CStringTable::kTypeTTAs, id, false, CStringTable::kDefaultLanguage);
     strings.Load(false, true); // a missing chunk leaves it empty; PrepareSave reports a failed read
     for (const CTreeTableEntry& e : m_entries) {
-        if (e.stringIndex < 0 || e.stringIndex >= kMaxEntries) continue;
+        if (e.stringIndex < 0 || e.stringIndex >= kMaxEntries) {
+            // Such an entry has no place in the names table and is shown under its fall-back
+            // name; a name of its own cannot be stored, and is not dropped in silence.
+            if (!e.name.Empty() && std::string(e.name.Text()) != FallbackName(*file, e))
+                return kErrNameHasNoPlace;
+            continue;
+        }
         strings.PadTo(e.stringIndex);
         const int32_t at = e.stringIndex + 1;
         strings.SetText(at, e.name.Text());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "common/TGString.h"
@@ -39,6 +40,9 @@ public:
     static constexpr uint32_t kTypeTTAB = 0x54544142; // TTAB
     static constexpr uint32_t kTypeBHAV = 0x42484156; // BHAV
     static constexpr int32_t kErrNoTable = -99;
+    // SaveAs: an entry whose string index lies outside 0..32766 was given a name of its own,
+    // which the names table has no place for.
+    static constexpr int32_t kErrNameHasNoPlace = -3;
     // Flag bit mirrored as a leading "!" in the TTAs comment of the entry's name.
     static constexpr uint32_t kCommentMarkFlag = 0x80;
 
@@ -96,6 +100,8 @@ private:
     void WriteAll(CFieldStream& out);
     // 0, or the error of a TTAs that is there but cannot be read.
     int32_t NameFromStrings(bool fallBacks);
+    // The name shown for an entry without a string: its routine's label, else "?" and its id.
+    static std::string FallbackName(CResourceFile& file, const CTreeTableEntry& e);
 
     int32_t m_motiveCount;
     std::vector<CTreeTableEntry> m_entries;

@@ -431,6 +431,39 @@ TEST_F(TreeTableTest, NamesOverTheirLimitSaveNothing) {
     EXPECT_EQ(Get(*file, kTTAs, 128), names);
 }
 
+// An entry whose string index lies past the names table's last place shows its fall-back name;
+// a new name for it cannot be stored, so the save is refused whole and says so.
+TEST_F(TreeTableTest, NameWithoutAPlaceInTheNamesTableIsNotDroppedInSilence) {
+    std::vector<LangItem> english;
+    for (int i = 0; i < 32767; ++i)
+        english.push_back({1, "n" + std::to_string(i), ""});
+    ASSERT_EQ(Put(*file, kTTAs, 128, MultiLanguage(english)), 0);
+    CTreeTable t(16);
+    for (int32_t index : {0, 32767, -1}) {
+        CTreeTableEntry& e = t.AddEntry();
+        e.actionId = 4200;
+        e.stringIndex = index;
+        e.name = index == 0 ? "n0" : "?4200";
+    }
+    ASSERT_EQ(t.SaveAs(file.get(), 128, "m"), 0); // fall-back names: nothing to store
+    const Bytes table = Get(*file, kTTAB, 128);
+    const Bytes names = Get(*file, kTTAs, 128);
+
+    CTreeTable loaded(16);
+    ASSERT_EQ(loaded.Load(file.get(), 128), 0);
+    EXPECT_STREQ(loaded.Entry(1)->name.Text(), "?4200");
+    for (int entry : {1, 2}) {
+        loaded.Entry(0)->flags = 0x101;
+        loaded.Entry(entry)->name = "a name of its own";
+        EXPECT_EQ(loaded.Save("m"), CTreeTable::kErrNameHasNoPlace);
+        EXPECT_FALSE(loaded.LastSave().table);
+        EXPECT_EQ(Get(*file, kTTAB, 128), table);
+        EXPECT_EQ(Get(*file, kTTAs, 128), names);
+        loaded.Entry(entry)->name = "?4200";
+    }
+    EXPECT_EQ(loaded.Save("m"), 0);
+}
+
 // Random tables saved in random languages and loaded back: every field survives, and each
 // language reads the names last saved in it, falling back to English.
 TEST_F(TreeTableTest, RandomTablesRoundTripInSeveralLanguages) {
