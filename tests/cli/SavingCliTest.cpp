@@ -277,6 +277,45 @@ TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
     EXPECT_TRUE(Slurp(path) == before) << "the file changed";
 }
 
+// An entry whose string index is 32767, in a file whose names table already holds its 32767
+// strings: a new name for it has no place, so apply fails saying so and writes nothing.
+TEST(SavingCli, NameWithoutAPlaceIsNamedAndNothingIsSaved) {
+    ScratchDir dir;
+    std::string scratch = dir.File("");
+    scratch.pop_back();
+    const std::string path = dir.File("full.iff");
+    {
+        auto file = NewFile(path);
+        ASSERT_TRUE(file);
+        Bytes objd(216, 0);
+        objd[0] = 138;
+        objd[14] = 128; // tree table 128
+        ASSERT_EQ(Put(*file, kOBJD, 128, objd, "Full"), 0);
+        std::vector<LangItem> items;
+        for (int i = 0; i < 32767; ++i)
+            items.push_back({1, "n" + std::to_string(i), ""});
+        ASSERT_EQ(Put(*file, kTTAs, 128, MultiLanguage(items)), 0);
+        CTreeTable table(16);
+        for (int32_t index : {0, 32767}) {
+            CTreeTableEntry& e = table.AddEntry();
+            e.actionId = 4200;
+            e.stringIndex = index;
+            e.name = index ? "?4200" : "n0";
+        }
+        ASSERT_EQ(table.SaveAs(file.get(), 128, "Full menu"), 0);
+        ASSERT_EQ(file->Close(), 0);
+    }
+    const std::string before = Slurp(path);
+    Spit(dir.File("edits.json"), R"({"entries":[{"index":1,"name":"Stretch","flags":5}]})");
+    const Outcome r = Cli(scratch, {"apply", path, dir.File("edits.json")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "Could not save tree table: an interaction's string index lies outside "
+                           "the names table's 32767 places"))
+        << r.err;
+    EXPECT_TRUE(Has(r.err, "nothing was saved")) << r.err;
+    EXPECT_TRUE(Slurp(path) == before) << "the file changed";
+}
+
 // ---- A damaged file is never written ---------------------------------------------------------
 
 // A damaged header in the demo file: the size field of the chunk header at 36037 (a sprite in the
