@@ -92,6 +92,30 @@ int32_t CIffFileBase::PrepareDiskChange() {
     return m_store.DropTail();
 }
 
+int32_t CIffFileBase::TakeScanEnd(iff::CIffStore::End end, int32_t pos) {
+    switch (end) {
+    case iff::CIffStore::End::ReadFailed:
+        // Chunks behind an unreadable header would be missing from the index, and lost from
+        // the map or the label map written on closing.
+        DropAll();
+        return kResErrShortRead;
+    case iff::CIffStore::End::Damaged: {
+        // The chunks behind the break are out of sight: writing could drop them from a map or
+        // overwrite them. Such a file is only ever read.
+        const int32_t error = Damaged(pos);
+        if (!m_writable) return kResOk;
+        DropAll();
+        return error;
+    }
+    case iff::CIffStore::End::Tail:
+        m_store.tailAt = pos;
+        return kResOk;
+    case iff::CIffStore::End::Whole:
+        return kResOk;
+    }
+    return kResOk;
+}
+
 int32_t CIffFileBase::CreateWithHeader(const char* path, const uint8_t* header) {
     if (IsOpen()) return kResErrAlreadyOpen;
     if (!path) return kResErrCannotCreate;
@@ -455,14 +479,7 @@ int32_t CIffFileBase::WriteEntry(IndexEntry& e, bool inPlace) {
     }
     int32_t pos = -1;
     bool appended = false;
-    if (int32_t err = m_store.Allocate(hdr.size, pos, &appended, &hdr)) return err;
-    // Body first: until the header is written, the place stays a free chunk.
-    int32_t err = m_store.WriteAt(pos + h, e.handle->Body(), b);
-    if (!err) err = m_store.WriteChunkHeader(pos, hdr);
-    if (err) {
-        GiveBack(pos, hdr.size, appended);
-        return err;
-    }
+    if (int32_t err = WriteAtNewPlace(e, hdr, pos, appended)) return err;
     e.offset = pos;
     e.diskFlags = e.flags;
     if (int32_t err = FreeReplaced(e)) return err;
@@ -479,11 +496,7 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
     bool appended = false;
     // The copy is not an allocation the file's later searches should start from.
     const int32_t lastAlloc = m_store.lastAlloc;
-    if (int32_t err = m_store.Allocate(need, copy, &appended, &hdr)) return err;
-    int32_t err = m_store.WriteAt(copy + h, e.handle->Body(), need - h);
-    if (!err) err = m_store.WriteChunkHeader(copy, hdr);
-    if (err) {
-        GiveBack(copy, need, appended);
+    if (int32_t err = WriteAtNewPlace(e, hdr, copy, appended)) {
         m_store.lastAlloc = lastAlloc;
         return err;
     }
@@ -495,7 +508,7 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
         return err;
     }
     m_store.freeSpace -= need; // the place is taken again at once
-    err = m_store.WriteAt(place + h, e.handle->Body(), need - h);
+    int32_t err = m_store.WriteAt(place + h, e.handle->Body(), need - h);
     if (!err) err = m_store.WriteChunkHeader(place, hdr);
     if (err) {
         m_store.freeSpace += need; // the place stays free; the chunk lives in the copy
@@ -510,6 +523,16 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
         m_store.freeSpace -= need;
     m_store.lastAlloc = lastAlloc;
     return AfterChunkWrite();
+}
+
+int32_t CIffFileBase::WriteAtNewPlace(const IndexEntry& e, const iff::ChunkHeader& hdr,
+                                      int32_t& pos, bool& appended) {
+    if (int32_t err = m_store.Allocate(hdr.size, pos, &appended, &hdr)) return err;
+    // Body first: until the header is written, the place stays a free chunk.
+    int32_t err = m_store.WriteAt(pos + m_store.HeaderSize(), e.handle->Body(), e.handle->Size());
+    if (!err) err = m_store.WriteChunkHeader(pos, hdr);
+    if (err) GiveBack(pos, hdr.size, appended);
+    return err;
 }
 
 // A place whose chunk could not be written: it is still a free chunk; one appended for it is cut

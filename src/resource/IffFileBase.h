@@ -132,6 +132,14 @@ protected:
     bool IsDamaged() const { return m_damagedAt >= 0; }
     // Before anything is written: -97 for a damaged file, else the kind's own preparation.
     int32_t PrepareDiskChange();
+    // What an opening scan that stopped at pos makes of the file: 0 to go on (a damaged file
+    // read-only, remains of a stopped append noted for cutting), else the open fails with the
+    // status returned and the file is dropped.
+    int32_t TakeScanEnd(iff::CIffStore::End end, int32_t pos);
+    // Allocates a new place for the entry's body, writes body and header there; the place is
+    // given back when that fails.
+    int32_t WriteAtNewPlace(const iff::IndexEntry& e, const iff::ChunkHeader& hdr, int32_t& pos,
+                            bool& appended);
 
     iff::ChunkIndex& List() { return m_internalMode ? m_internal : m_index; }
 

@@ -53,27 +53,7 @@ int32_t CIffFileV1::Open(const char* path) {
         }
         pos += h.size;
     }
-    switch (m_store.BreakAt(pos)) {
-    case iff::CIffStore::End::ReadFailed:
-        // Chunks behind an unreadable header would be missing, and their labels dropped from
-        // the name map written on closing.
-        DropAll();
-        return kResErrShortRead;
-    case iff::CIffStore::End::Damaged:
-        // Chunks behind the break are out of sight: such a file is only ever read.
-        if (m_writable) {
-            const int32_t error = Damaged(pos);
-            DropAll();
-            return error;
-        }
-        Damaged(pos);
-        break;
-    case iff::CIffStore::End::Tail:
-        m_store.tailAt = pos;
-        break;
-    default:
-        break;
-    }
+    if (int32_t error = TakeScanEnd(m_store.BreakAt(pos), pos)) return error;
     m_names.Clear();
     m_names.dirty = true;
     m_staleMaps.clear();

@@ -91,28 +91,8 @@ int32_t CIffFileV2::Open(const char* path) {
         m_index.Clear();
         m_store.freeSpace = 0;
         int32_t end = 0;
-        switch (Scan(m_index, m_store.freeSpace, m_mapChunk, end)) {
-        case iff::CIffStore::End::ReadFailed:
-            // Chunks behind an unreadable header would be missing from the index and lost
-            // from the map written on closing.
-            DropAll();
-            return kResErrShortRead;
-        case iff::CIffStore::End::Damaged:
-            // The chunks behind the break are out of sight: writing could drop them from the
-            // map or overwrite them. Such a file is only ever read.
-            if (m_writable) {
-                const int32_t error = Damaged(end);
-                DropAll();
-                return error;
-            }
-            Damaged(end);
-            break;
-        case iff::CIffStore::End::Tail:
-            m_store.tailAt = end;
-            break;
-        default:
-            break;
-        }
+        const iff::CIffStore::End how = Scan(m_index, m_store.freeSpace, m_mapChunk, end);
+        if (int32_t error = TakeScanEnd(how, end)) return error;
     }
     RemoveMapEntries(m_index);
     SetError(kResOk);
@@ -145,11 +125,12 @@ bool CIffFileV2::LoadMap(int32_t offset) {
 }
 
 iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk,
-                                     int32_t& end) {
+                                     int32_t& end, std::vector<int32_t>* starts) {
     int32_t pos = iff::kFileHeaderSize;
     iff::ChunkHeader h;
     mapChunk = -1;
     while (m_store.ReadChunkHeader(pos, h)) {
+        if (starts) starts->push_back(pos);
         if (h.flags & iff::kFlagFree) {
             freeSpace += h.size;
         } else {
@@ -174,7 +155,8 @@ bool CIffFileV2::VerifyMapIndex() {
     int32_t freeSpace = 0;
     int32_t mapChunk = -1;
     int32_t end = 0;
-    switch (Scan(scanned, freeSpace, mapChunk, end)) {
+    std::vector<int32_t> starts; // every chunk start, free ones too
+    switch (Scan(scanned, freeSpace, mapChunk, end, &starts)) {
     case iff::CIffStore::End::ReadFailed:
         // A scan cut short by a failed read is no reason to doubt the map.
         return false;
@@ -193,7 +175,7 @@ bool CIffFileV2::VerifyMapIndex() {
     RemoveMapEntries(scanned);
     // A chunk the map lists where the chain has no chunk lies inside another one, whose size
     // must be wrong: writing could lose it, so the file is treated as damaged there.
-    if (int32_t at = Swallowed(scanned, end); at >= 0) {
+    if (int32_t at = Swallowed(scanned, starts, end); at >= 0) {
         Damaged(at);
         return false;
     }
@@ -244,12 +226,8 @@ bool CIffFileV2::VerifyMapIndex() {
     return true;
 }
 
-int32_t CIffFileV2::Swallowed(iff::ChunkIndex& scanned, int32_t chainEnd) {
-    std::vector<int32_t> starts;
-    iff::ChunkHeader chunk;
-    for (int32_t pos = iff::kFileHeaderSize; pos < chainEnd && m_store.ReadChunkHeader(pos, chunk);
-         pos += chunk.size)
-        starts.push_back(pos);
+int32_t CIffFileV2::Swallowed(iff::ChunkIndex& scanned, const std::vector<int32_t>& starts,
+                              int32_t chainEnd) {
     std::unordered_map<int32_t, bool> used;
     scanned.ForEach([&](IndexEntry& e) { used[e.offset] = true; });
     int32_t at = -1;

@@ -5,6 +5,7 @@
 #include "resource/IffFileBase.h"
 
 #include <string>
+#include <vector>
 
 class CIffFileV2 : public CIffFileBase {
 public:
@@ -56,14 +57,16 @@ private:
     bool LoadMap(int32_t offset);
     // How the walk ended and where (end): at the end of the file, at the remains of a stopped
     // append, at damage, or at a header that could not be read.
+    // starts (when given) receives the offset of every chunk walked, free ones included.
     iff::CIffStore::End Scan(iff::ChunkIndex& index, int32_t& freeSpace, int32_t& mapChunk,
-                             int32_t& end);
+                             int32_t& end, std::vector<int32_t>* starts = nullptr);
     // An index read from the map is checked against the chunks before anything is written.
     // False when the check could not read the chunks (the index stays unverified).
     bool VerifyMapIndex();
     // The chunk whose extent holds a chunk the map lists but the chain does not reach (-1:
     // none).
-    int32_t Swallowed(iff::ChunkIndex& scanned, int32_t chainEnd);
+    int32_t Swallowed(iff::ChunkIndex& scanned, const std::vector<int32_t>& starts,
+                      int32_t chainEnd);
     void PrepareForChange();
     bool HasPending();
     int32_t WriteMap();
