@@ -43,16 +43,6 @@ std::string Text255(ui::IControl& c) {
     return t;
 }
 
-// "%1.6f" with trailing zeros removed while at least 2 characters remain.
-std::string AttenuationText(float value) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%1.6f", static_cast<double>(value));
-    std::string t = buf;
-    while (t.size() >= 2 && t.back() == '0')
-        t.pop_back();
-    return t;
-}
-
 MotiveRecord* Record(CTreeTableEntry& entry, int32_t m) {
     return entry_edits::Motive(entry, m);
 }
@@ -350,7 +340,7 @@ void CEditorDialog::ShowAttenuation(CTreeTableEntry& entry) {
     Ctl(res::kIdAttenuationList).SetCurSel(level > INT_MAX ? -1 : static_cast<int>(level));
     ui::IControl& value = Ctl(res::kIdAttenuationValue);
     value.Enable(level == 0);
-    value.SetText(AttenuationText(CTreeTable::EffectiveAttenuation(entry)));
+    value.SetText(entry_edits::FormatAttenuation(CTreeTable::EffectiveAttenuation(entry)));
 }
 
 std::string CEditorDialog::BehaviorString(int16_t tableId, int32_t index, int32_t capacity) {
@@ -546,7 +536,7 @@ void CEditorDialog::OnAttenuationValueChange() {
     if (!entry) return;
     // The text the display itself produced stands for the stored value, even when six decimals
     // cannot hold it: showing an entry must not change it. Only a different text is the user's.
-    if (text == AttenuationText(CTreeTable::EffectiveAttenuation(*entry))) return;
+    if (text == entry_edits::FormatAttenuation(CTreeTable::EffectiveAttenuation(*entry))) return;
     if (entry_edits::StoreAttenuationText(*entry, text.c_str())) m_pendingChange = true;
 }
 

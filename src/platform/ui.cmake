@@ -7,6 +7,7 @@ add_library(tavimet_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstanceLock.cpp)
 target_include_directories(tavimet_platform_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(tavimet_platform_ui PUBLIC tavimet_common)
 
 if(TAVIMET_GUI)
   find_package(wxWidgets 3.2 COMPONENTS core base)
