@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "model/FieldStream.h"
-#include "preview/HeldChunk.h"
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
 
 namespace {
