@@ -20,6 +20,7 @@
 
 namespace {
 
+// A view of the running dialog's behaviour file, which the dialog owns.
 CSplitResourceFile* g_behaviorFile = nullptr;
 
 constexpr const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor";
@@ -61,11 +62,7 @@ CEditorDialog::~CEditorDialog() {
     // The object set closes the object file; then the table, the rows, the behaviour file.
     m_objectSet.reset();
     m_treeTable.reset();
-    if (g_behaviorFile) {
-        if (g_behaviorFile->IsOpen()) g_behaviorFile->Close();
-        delete g_behaviorFile;
-        g_behaviorFile = nullptr;
-    }
+    CloseBehaviorFile();
     m_previewImage.reset();
 }
 
@@ -114,18 +111,23 @@ void CEditorDialog::OpenBehaviorFile() {
     path.Append(install.c_str());
     path.Append("\\gamedata\\");
     path.Append("behavior");
-    if (g_behaviorFile) {
-        delete g_behaviorFile;
-        g_behaviorFile = nullptr;
-    }
-    g_behaviorFile = new CSplitResourceFile();
+    CloseBehaviorFile();
+    m_behaviorFile = std::make_unique<CSplitResourceFile>();
+    g_behaviorFile = m_behaviorFile.get();
     // A missing file only leaves the names empty.
-    g_behaviorFile->Open(path.Text());
+    m_behaviorFile->Open(path.Text());
+}
+
+void CEditorDialog::CloseBehaviorFile() {
+    if (!m_behaviorFile) return;
+    if (g_behaviorFile == m_behaviorFile.get()) g_behaviorFile = nullptr;
+    if (m_behaviorFile->IsOpen()) m_behaviorFile->Close();
+    m_behaviorFile.reset();
 }
 
 void CEditorDialog::FillStringList(ui::IControl& list, int16_t resourceId) {
     CStringTable table;
-    table.LoadList(g_behaviorFile, resourceId, false);
+    table.LoadList(m_behaviorFile.get(), resourceId, false);
     for (int32_t n = 1; n <= table.Count(); ++n) {
         const char* t = table.GetText(n);
         list.AddString(t ? t : "");
@@ -344,10 +346,10 @@ void CEditorDialog::ShowAttenuation(CTreeTableEntry& entry) {
 }
 
 std::string CEditorDialog::BehaviorString(int16_t tableId, int32_t index, int32_t capacity) {
-    if (!g_behaviorFile) return {};
+    if (!m_behaviorFile) return {};
     std::vector<char> buf(static_cast<std::size_t>(capacity));
     CBoundedString out(buf.data(), capacity);
-    g_behaviorFile->GetString(out, tableId, index);
+    m_behaviorFile->GetString(out, tableId, index);
     return out.Text();
 }
 
