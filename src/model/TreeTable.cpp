@@ -4,10 +4,10 @@
 #include <string>
 
 #include "common/BoundedString.h"
-#include "model/FieldStream.h"
 #include "model/StringTable.h"
 #include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
+#include "stream/FieldStream.h"
 
 namespace {
 

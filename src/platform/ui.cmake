@@ -1,11 +1,9 @@
-# User-interface layer: the abstract dialog, its in-memory implementation, the registry stand-in
-# and the single-instance lock (no toolkit), and the wxWidgets implementation.
+# User-interface layer: the abstract dialog, its placement and its in-memory implementation (no
+# toolkit), and the wxWidgets implementation.
 add_library(tavimet_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DialogUi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogLayout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MemoryDialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/InstanceLock.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/MemoryDialog.cpp)
 target_include_directories(tavimet_platform_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tavimet_platform_ui PUBLIC tavimet_common)
 
