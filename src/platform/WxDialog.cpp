@@ -339,80 +339,7 @@ private:
 
     void BuildControls() {
         for (const auto& c : m_tmpl.controls) {
-            wxPoint pos = ConvertDialogToPixels(wxPoint(c.x, c.y));
-            wxSize size = ConvertDialogToPixels(wxSize(c.cx, c.cy));
-            wxString text = ToWx(c.text ? c.text : "");
-            wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
-            wxWindow* w = nullptr;
-            int id = c.id;
-            switch (c.kind) {
-            case ControlKind::DefPushButton:
-            case ControlKind::PushButton: {
-                auto* b = new wxButton(this, wid, text, pos, size);
-                if (c.kind == ControlKind::DefPushButton) b->SetDefault();
-                b->Bind(wxEVT_BUTTON,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
-                w = b;
-                break;
-            }
-            case ControlKind::GroupBox:
-                w = new wxStaticBox(this, wid, text, pos, size);
-                break;
-            case ControlKind::Label:
-                w = new wxStaticText(this, wid, text, pos, size, wxST_NO_AUTORESIZE);
-                break;
-            case ControlKind::ListBox: {
-                auto* l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
-                l->Bind(wxEVT_LISTBOX,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
-                w = l;
-                break;
-            }
-            case ControlKind::CheckList: {
-                auto* l = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
-                l->Bind(wxEVT_LISTBOX,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
-                l->Bind(wxEVT_CHECKLISTBOX,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::CheckToggled); });
-                w = l;
-                break;
-            }
-            case ControlKind::DropDownList: {
-                // The template's height is that of the dropped list; the closed control keeps
-                // its own one-line height.
-                auto* ch = new wxChoice(this, wid, pos, wxSize(size.x, -1));
-                ch->Bind(wxEVT_CHOICE,
-                         [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
-                w = ch;
-                break;
-            }
-            case ControlKind::Edit: {
-                auto* t = new wxTextCtrl(this, wid, text, pos, size);
-                t->Bind(wxEVT_TEXT,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
-                t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
-                    EditGotFocus(id);
-                    e.Skip();
-                });
-                t->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& e) {
-                    e.Skip();
-                    EditLostFocus(id);
-                });
-                w = t;
-                break;
-            }
-            case ControlKind::StaticFrame: {
-                auto* f = new CFrameWindow(this, wid, pos, size);
-                f->Bind(wxEVT_PAINT, [this, f](wxPaintEvent&) {
-                    wxPaintDC dc(f);
-                    if (!m_handler) return;
-                    CWxPaint paint(dc, f->GetPosition(), &m_icon, f->GetContentScaleFactor());
-                    m_handler->OnPaint(paint);
-                });
-                w = f;
-                break;
-            }
-            }
+            wxWindow* w = MakeControl(c);
             m_windows.push_back(w);
             if (c.id != kIdStatic && w)
                 m_byId[c.id] = std::make_unique<CWxControl>(*this, c.id, c.kind, w);
@@ -423,6 +350,93 @@ private:
             for (const char* item : init.items)
                 it->second->AddString(item);
         }
+    }
+
+    wxWindow* MakeControl(const ControlTemplate& c) {
+        wxPoint pos = ConvertDialogToPixels(wxPoint(c.x, c.y));
+        wxSize size = ConvertDialogToPixels(wxSize(c.cx, c.cy));
+        wxString text = ToWx(c.text ? c.text : "");
+        wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
+        switch (c.kind) {
+        case ControlKind::DefPushButton:
+        case ControlKind::PushButton:
+            return MakeButton(c, wid, text, pos, size);
+        case ControlKind::GroupBox:
+            return new wxStaticBox(this, wid, text, pos, size);
+        case ControlKind::Label:
+            return new wxStaticText(this, wid, text, pos, size, wxST_NO_AUTORESIZE);
+        case ControlKind::ListBox:
+        case ControlKind::CheckList:
+            return MakeList(c, wid, pos, size);
+        case ControlKind::DropDownList:
+            return MakeDropDown(c, wid, pos, size);
+        case ControlKind::Edit:
+            return MakeEdit(c, wid, text, pos, size);
+        case ControlKind::StaticFrame:
+            return MakeFrame(wid, pos, size);
+        }
+        return nullptr;
+    }
+
+    wxWindow* MakeButton(const ControlTemplate& c, wxWindowID wid, const wxString& text,
+                         wxPoint pos, wxSize size) {
+        auto* b = new wxButton(this, wid, text, pos, size);
+        if (c.kind == ControlKind::DefPushButton) b->SetDefault();
+        b->Bind(wxEVT_BUTTON,
+                [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
+        return b;
+    }
+
+    wxWindow* MakeList(const ControlTemplate& c, wxWindowID wid, wxPoint pos, wxSize size) {
+        wxListBox* l = nullptr;
+        if (c.kind == ControlKind::CheckList) {
+            auto* checks = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
+            checks->Bind(wxEVT_CHECKLISTBOX, [this, id = c.id](wxCommandEvent&) {
+                UserCommand(id, Notify::CheckToggled);
+            });
+            l = checks;
+        } else {
+            l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
+        }
+        l->Bind(wxEVT_LISTBOX,
+                [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+        return l;
+    }
+
+    wxWindow* MakeDropDown(const ControlTemplate& c, wxWindowID wid, wxPoint pos, wxSize size) {
+        // The template's height is that of the dropped list; the closed control keeps its own
+        // one-line height.
+        auto* ch = new wxChoice(this, wid, pos, wxSize(size.x, -1));
+        ch->Bind(wxEVT_CHOICE,
+                 [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+        return ch;
+    }
+
+    wxWindow* MakeEdit(const ControlTemplate& c, wxWindowID wid, const wxString& text, wxPoint pos,
+                       wxSize size) {
+        auto* t = new wxTextCtrl(this, wid, text, pos, size);
+        const int id = c.id;
+        t->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
+        t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
+            EditGotFocus(id);
+            e.Skip();
+        });
+        t->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& e) {
+            e.Skip();
+            EditLostFocus(id);
+        });
+        return t;
+    }
+
+    wxWindow* MakeFrame(wxWindowID wid, wxPoint pos, wxSize size) {
+        auto* f = new CFrameWindow(this, wid, pos, size);
+        f->Bind(wxEVT_PAINT, [this, f](wxPaintEvent&) {
+            wxPaintDC dc(f);
+            if (!m_handler) return;
+            CWxPaint paint(dc, f->GetPosition(), &m_icon, f->GetContentScaleFactor());
+            m_handler->OnPaint(paint);
+        });
+        return f;
     }
 
     // Stretches the template vertically just enough for every list to show the rows its
