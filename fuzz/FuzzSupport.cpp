@@ -129,7 +129,7 @@ const std::vector<uint8_t>& HeaderV25() {
         CMemoryFiles files;
         CPlatformFilesScope scope(files);
         CIffFileV2 file;
-        file.Create(CMemoryIff::kPath);
+        (void)file.Create(CMemoryIff::kPath);
         std::vector<uint8_t> bytes = files.files[CMemoryIff::kPath];
         bytes.resize(iff::kFileHeaderSize, 0);
         return bytes;
@@ -165,7 +165,7 @@ CMemoryIff::CMemoryIff(std::vector<uint8_t> image, bool v2, bool writable)
 
 CMemoryIff::~CMemoryIff() {
     // The file closes while the memory layer is still installed.
-    if (m_file && m_file->IsOpen()) m_file->Close();
+    if (m_file && m_file->IsOpen()) (void)m_file->Close();
     m_file.reset();
 }
 
@@ -175,7 +175,7 @@ std::unique_ptr<CResourceFile> CMemoryIff::Take() {
 }
 
 bool CMemoryIff::Reopen(bool writable) {
-    if (m_file && m_file->IsOpen()) m_file->Close();
+    if (m_file && m_file->IsOpen()) (void)m_file->Close();
     if (m_v2)
         m_file = std::make_unique<CIffFileV2>();
     else
@@ -200,12 +200,12 @@ void WalkAllChunks(CResourceFile& file) {
             file.GetVariant(chunk);
             // A second fetch by id and by label must hand out the same handle.
             CChunk* again = file.GetChunk(type, id, nullptr);
-            if (again && again != chunk) file.ReleaseChunk(again);
+            if (again && again != chunk) (void)file.ReleaseChunk(again);
             if (label.Length() > 0) {
                 CChunk* byLabel = file.GetChunkByLabel(type, label, nullptr);
-                if (byLabel && byLabel != chunk) file.ReleaseChunk(byLabel);
+                if (byLabel && byLabel != chunk) (void)file.ReleaseChunk(byLabel);
             }
-            file.ReleaseChunk(chunk);
+            (void)file.ReleaseChunk(chunk);
         }
     }
 }

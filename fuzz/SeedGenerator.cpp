@@ -65,7 +65,7 @@ std::vector<Stored> ReadChunks(CResourceFile& file) {
             s.native = file.IsNative(c);
             s.chunk.flags = s.native ? iff::kFlagNative : 0;
             s.chunk.body.assign(c->Body(), c->Body() + c->Size());
-            file.ReleaseChunk(c);
+            (void)file.ReleaseChunk(c);
             out.push_back(std::move(s));
         }
     }
@@ -76,15 +76,15 @@ std::vector<Stored> ReadChunks(CResourceFile& file) {
 template <class File>
 Bytes WriteFile(fuzz::CMemoryFiles& files, const char* path, const std::vector<Stored>& chunks) {
     File file;
-    file.Create(path);
-    file.Open(path);
+    (void)file.Create(path);
+    (void)file.Open(path);
     for (const Stored& s : chunks) {
         CChunk* c = CChunk::Create(int32_t(s.chunk.body.size()));
         if (!s.chunk.body.empty()) std::memcpy(c->Body(), s.chunk.body.data(), s.chunk.body.size());
         CFixedString<64> label(s.chunk.label.c_str());
         if (file.AddChunk(c, s.chunk.type, s.chunk.id, label, s.native) != 0) CChunk::Free(c);
     }
-    file.Close();
+    (void)file.Close();
     return files.files[path];
 }
 
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
         file.SetReadOnlyOpen(true);
         if (file.Open("sample.iff") != 0) return 1;
         chunks = ReadChunks(file);
-        file.Close();
+        (void)file.Close();
     }
     // The file seeds stay small: big sprites give way to tiny ones of the same ids.
     std::vector<Stored> small;

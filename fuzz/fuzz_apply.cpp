@@ -72,7 +72,7 @@ std::optional<Snapshot> Snap() {
     for (int32_t t = 1; t <= file.CountTypes(); ++t) {
         const uint32_t type = file.GetTypeAt(t);
         for (int32_t i = 1; i <= file.CountChunks(type); ++i)
-            if (CChunk* c = file.GetChunkAt(type, i, nullptr)) file.ReleaseChunk(c);
+            if (CChunk* c = file.GetChunkAt(type, i, nullptr)) (void)file.ReleaseChunk(c);
     }
     Snapshot out;
     for (int32_t t = 1; t <= file.CountTypes(); ++t) {
@@ -87,10 +87,10 @@ std::optional<Snapshot> Snap() {
             file.GetLabel(c, label);
             out[{type, id, variant}].push_back(
                 Stored{label.Text(), Bytes(c->Body(), c->Body() + c->Size())});
-            file.ReleaseChunk(c);
+            (void)file.ReleaseChunk(c);
         }
     }
-    file.Close();
+    (void)file.Close();
     // Copies of one type, id and variant may come back in another order: that loses nothing.
     for (auto& [key, list] : out)
         std::sort(list.begin(), list.end());
@@ -103,7 +103,7 @@ std::optional<Stored> Fetch(CResourceFile& file, uint32_t type, int16_t id) {
     CFixedString<64> label;
     file.GetLabel(c, label);
     Stored s{label.Text(), Bytes(c->Body(), c->Body() + c->Size())};
-    file.ReleaseChunk(c);
+    (void)file.ReleaseChunk(c);
     return s;
 }
 

@@ -19,18 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (file->CountTypes() > 0) {
             const uint32_t type = file->GetTypeAt(1);
             if (CChunk* first = file->GetChunkAt(type, 1, nullptr)) {
-                if (file->DeleteChunk(first) != kResOk) file->ReleaseChunk(first);
+                if (file->DeleteChunk(first) != kResOk) (void)file->ReleaseChunk(first);
             }
             if (CChunk* second = file->GetChunkAt(type, 1, nullptr)) {
                 CChunk* bigger = CChunk::Create(second->Size() + 40);
                 int16_t id = 0;
                 file->GetId(second, id);
-                file->ReleaseChunk(second);
+                (void)file->ReleaseChunk(second);
                 if (bigger && file->AddChunk(bigger, type, id, label, true) != kResOk)
                     CChunk::Free(bigger);
             }
         }
-        file->Flush();
+        (void)file->Flush();
         if (iff.Reopen(false)) fuzz::WalkAllChunks(*iff.File());
     }
     return 0;

@@ -103,7 +103,7 @@ void OpenAndCount(benchmark::State& state, const std::string& path, bool expectM
             return;
         }
         benchmark::DoNotOptimize(f.CountChunks(MakeTypeCode("TTAB")));
-        f.Close();
+        (void)f.Close();
     }
     state.counters["chunks"] = 20000;
 }

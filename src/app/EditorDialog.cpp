@@ -115,13 +115,14 @@ void CEditorDialog::OpenBehaviorFile() {
     m_behaviorFile = std::make_unique<CSplitResourceFile>();
     g_behaviorFile = m_behaviorFile.get();
     // A missing file only leaves the names empty.
-    m_behaviorFile->Open(path.Text());
+    (void)m_behaviorFile->Open(path.Text()); // the outcome is not looked at
 }
 
 void CEditorDialog::CloseBehaviorFile() {
     if (!m_behaviorFile) return;
     if (g_behaviorFile == m_behaviorFile.get()) g_behaviorFile = nullptr;
-    if (m_behaviorFile->IsOpen()) m_behaviorFile->Close();
+    // Only ever read: closing it writes nothing.
+    if (m_behaviorFile->IsOpen()) (void)m_behaviorFile->Close();
     m_behaviorFile.reset();
 }
 

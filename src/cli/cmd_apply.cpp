@@ -264,7 +264,8 @@ int RunApply(const ApplyOptions& o) {
         if (!file->IsWritable()) {
             // Opened read-only: find out why once the program's own handles are closed.
             const std::vector<std::string> files = MemberFiles(file.get(), path);
-            file->Close();
+            // Opened read-only, so closing writes nothing.
+            (void)file->Close();
             file.reset();
             if (const std::optional<ChainBreak> at = FindDamage(std::nullopt, path)) {
                 PrintDamaged(at, path);
@@ -311,7 +312,8 @@ int RunApply(const ApplyOptions& o) {
     if (failed) {
         const std::optional<ChainBreak> noted = NotedBreak(&file);
         if (failed == kResErrDamaged) {
-            file.Close();
+            // The damage is what the user needs to hear; a damaged file is not written.
+            (void)file.Close();
             PrintDamaged(FindDamage(noted, path), path);
         } else {
             std::fprintf(stderr, "tavimet-cli: Could not save tree table: %s; %s\n",

@@ -76,7 +76,8 @@ std::vector<int16_t> IdsOf(CResourceFile& file, uint32_t type) {
         int16_t id = 0;
         file.GetId(chunk, id);
         const int32_t variant = file.GetVariant(chunk);
-        file.ReleaseChunk(chunk);
+        // A fetched chunk already has its place in the file: giving it back writes nothing.
+        (void)file.ReleaseChunk(chunk);
         if (variant == 0 && seen.insert(id).second) ids.push_back(id);
     }
     return ids;
@@ -112,7 +113,8 @@ std::vector<std::string> CheckBodies(const std::string& path) {
                                " is short: version " + std::to_string(version) + " has " +
                                std::to_string(CObjectDefinition::kDataSize) +
                                " bytes, the body holds " + std::to_string(chunk->Size()));
-        file.ReleaseChunk(chunk);
+        // A fetched chunk already has its place in the file: giving it back writes nothing.
+        (void)file.ReleaseChunk(chunk);
     }
 
     for (int16_t id : IdsOf(file, CTreeTable::kTypeTTAB)) {

@@ -85,11 +85,13 @@ void RegisterChunks(CLI::App& app, int& status) {
                 row.variant = file->GetVariant(chunk);
                 file->GetLabel(chunk, label);
                 row.label = label.Text();
-                file->ReleaseChunk(chunk);
+                // A fetched chunk already has its place in the file: giving it back writes nothing.
+                (void)file->ReleaseChunk(chunk);
                 rows.push_back(std::move(row));
             }
         }
-        file->Close();
+        // Opened read-only, so closing writes nothing.
+        (void)file->Close();
         file.reset();
         if (unreadable || damage) damage = FindDamage(damage, path);
         if (damage)

@@ -29,7 +29,8 @@ bool Fits16(int32_t id) {
 } // namespace
 
 CDirResourceFile::~CDirResourceFile() {
-    if (m_open) Close();
+    // A destructor has no one to tell; callers that care close first.
+    if (m_open) (void)Close();
 }
 
 int32_t CDirResourceFile::Create(const char*) {

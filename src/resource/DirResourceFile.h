@@ -14,15 +14,15 @@ public:
     ~CDirResourceFile() override;
 
     // Every change fails with -95.
-    int32_t Create(const char* path) override;
-    int32_t Delete(const char* path) override;
+    [[nodiscard]] int32_t Create(const char* path) override;
+    [[nodiscard]] int32_t Delete(const char* path) override;
     // -47 when already open, or when the directories do not all exist (or none is named).
-    int32_t Open(const char* path) override;
-    int32_t Suspend() override;
-    int32_t Resume() override;
+    [[nodiscard]] int32_t Open(const char* path) override;
+    [[nodiscard]] int32_t Suspend() override;
+    [[nodiscard]] int32_t Resume() override;
     // Frees the handles still attached and forgets the directories.
-    int32_t Close() override;
-    int32_t Flush() override;
+    [[nodiscard]] int32_t Close() override;
+    [[nodiscard]] int32_t Flush() override;
     bool IsWritable() override { return false; }
     // The path as opened, A-Z lowered and '/' turned into '\'.
     int32_t GetFileName(CBoundedString& out) override;
@@ -45,22 +45,23 @@ public:
     int32_t GetId(CChunk* chunk, int16_t& id) override;
     int32_t Reserved22(CChunk* chunk, uint16_t& out) override;
     int32_t GetVariant(CChunk* chunk) override;
-    int32_t MakeLabelUnique(uint32_t type, CBoundedString& label) override;
+    [[nodiscard]] int32_t MakeLabelUnique(uint32_t type, CBoundedString& label) override;
     int16_t NextFreeId(uint32_t type) override;
     // Forgets the handle; the caller frees it.
-    int32_t Release(CChunk* chunk) override;
+    [[nodiscard]] int32_t Release(CChunk* chunk) override;
     int32_t Reserved27(CChunk* chunk) override;
     // Always true (bodies are handed out as they are stored); -99 is set for an unknown handle.
     bool IsNative(CChunk* chunk) override;
-    int32_t SetId(CChunk* chunk, int16_t id) override;
-    int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                     bool native) override;
-    int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                            int32_t variant, bool native) override;
-    int32_t WriteChunk(CChunk* chunk) override;
-    int32_t DeleteChunk(CChunk* chunk) override;
-    int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
-                          int32_t variant) override;
+    [[nodiscard]] int32_t SetId(CChunk* chunk, int16_t id) override;
+    [[nodiscard]] int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id,
+                                   const CBoundedString& label, bool native) override;
+    [[nodiscard]] int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
+                                          const CBoundedString& label, int32_t variant,
+                                          bool native) override;
+    [[nodiscard]] int32_t WriteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t DeleteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
+                                        int32_t variant) override;
 
 private:
     struct LoadedItem {

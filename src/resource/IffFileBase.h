@@ -74,14 +74,14 @@ public:
     uint32_t GetType(CChunk* chunk) override;
     int32_t GetId(CChunk* chunk, int16_t& id) override;
     int32_t Reserved22(CChunk* chunk, uint16_t& out) override;
-    int32_t MakeLabelUnique(uint32_t type, CBoundedString& label) override;
+    [[nodiscard]] int32_t MakeLabelUnique(uint32_t type, CBoundedString& label) override;
     int16_t NextFreeId(uint32_t type) override;
-    int32_t Release(CChunk* chunk) override;
+    [[nodiscard]] int32_t Release(CChunk* chunk) override;
     int32_t Reserved27(CChunk* chunk) override;
     bool IsNative(CChunk* chunk) override;
-    int32_t SetId(CChunk* chunk, int16_t id) override;
-    int32_t WriteChunk(CChunk* chunk) override;
-    int32_t DeleteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t SetId(CChunk* chunk, int16_t id) override;
+    [[nodiscard]] int32_t WriteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t DeleteChunk(CChunk* chunk) override;
 
     // Free space in bytes as counted since opening.
     int32_t FreeSpace() const { return m_store.freeSpace; }

@@ -11,7 +11,8 @@ using iff::IndexEntry;
 CIffFileV1::CIffFileV1() : CIffFileBase(iff::kChunkHeaderV1) {}
 
 CIffFileV1::~CIffFileV1() {
-    if (IsOpen()) Close();
+    // A destructor has no one to tell; callers that care close first.
+    if (IsOpen()) (void)Close();
 }
 
 int32_t CIffFileV1::Create(const char* path) {
@@ -61,7 +62,8 @@ int32_t CIffFileV1::Open(const char* path) {
     int32_t names = kResOk;
     if (CChunk* legacy = GetChunk(iff::kTypeName, 0)) {
         m_names.ReadLegacy(legacy->Body(), legacy->Size());
-        ReleaseChunk(legacy);
+        // A fetched chunk already has its place in the file: giving it back writes nothing.
+        (void)ReleaseChunk(legacy);
         m_names.dirty = false;
     } else if (LastError() != kResErrNoChunk) {
         names = LastError();

@@ -11,26 +11,27 @@ public:
     CIffFileV1();
     ~CIffFileV1() override;
 
-    int32_t Create(const char* path) override;
-    int32_t Delete(const char* path) override;
-    int32_t Open(const char* path) override;
-    int32_t Suspend() override; // -50: not supported
-    int32_t Resume() override;  // -50: not supported
-    int32_t Close() override;
-    int32_t Flush() override;
+    [[nodiscard]] int32_t Create(const char* path) override;
+    [[nodiscard]] int32_t Delete(const char* path) override;
+    [[nodiscard]] int32_t Open(const char* path) override;
+    [[nodiscard]] int32_t Suspend() override; // -50: not supported
+    [[nodiscard]] int32_t Resume() override;  // -50: not supported
+    [[nodiscard]] int32_t Close() override;
+    [[nodiscard]] int32_t Flush() override;
     CChunk* GetChunkByLabel(uint32_t type, const CBoundedString& label,
                             ByteOrderRoutine routine = nullptr) override;
     CChunk* GetChunkVariant(uint32_t type, int16_t id, int32_t variant,
                             ByteOrderRoutine routine = nullptr) override;
     int32_t GetLabel(CChunk* chunk, CBoundedString& out) override;
     int32_t GetVariant(CChunk* chunk) override;
-    int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                     bool native) override;
-    int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                            int32_t variant, bool native) override;
-    int32_t DeleteChunk(CChunk* chunk) override;
-    int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
-                          int32_t variant) override;
+    [[nodiscard]] int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id,
+                                   const CBoundedString& label, bool native) override;
+    [[nodiscard]] int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
+                                          const CBoundedString& label, int32_t variant,
+                                          bool native) override;
+    [[nodiscard]] int32_t DeleteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
+                                        int32_t variant) override;
 
     // Flushes and compacts now, whatever the free space. Sets and returns LastError.
     int32_t Compact();

@@ -43,7 +43,8 @@ void RemoveMapEntries(iff::ChunkIndex& index) {
 CIffFileV2::CIffFileV2() : CIffFileBase(iff::kChunkHeaderV2) {}
 
 CIffFileV2::~CIffFileV2() {
-    if (IsOpen()) Close();
+    // A destructor has no one to tell; callers that care close first.
+    if (IsOpen()) (void)Close();
 }
 
 int32_t CIffFileV2::Create(const char* path) {

@@ -12,28 +12,29 @@ public:
     CIffFileV2();
     ~CIffFileV2() override;
 
-    int32_t Create(const char* path) override; // a new 2.5 file, 64 bytes
-    int32_t Delete(const char* path) override;
-    int32_t Open(const char* path) override;
-    int32_t Suspend() override; // closes, remembering the path
-    int32_t Resume() override;  // reopens the remembered path
-    int32_t Close() override;
-    int32_t Flush() override;
+    [[nodiscard]] int32_t Create(const char* path) override; // a new 2.5 file, 64 bytes
+    [[nodiscard]] int32_t Delete(const char* path) override;
+    [[nodiscard]] int32_t Open(const char* path) override;
+    [[nodiscard]] int32_t Suspend() override; // closes, remembering the path
+    [[nodiscard]] int32_t Resume() override;  // reopens the remembered path
+    [[nodiscard]] int32_t Close() override;
+    [[nodiscard]] int32_t Flush() override;
     CChunk* GetChunkByLabel(uint32_t type, const CBoundedString& label,
                             ByteOrderRoutine routine = nullptr) override;
     CChunk* GetChunkVariant(uint32_t type, int16_t id, int32_t variant,
                             ByteOrderRoutine routine = nullptr) override;
     int32_t GetLabel(CChunk* chunk, CBoundedString& out) override;
     int32_t GetVariant(CChunk* chunk) override;
-    int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                     bool native) override;
-    int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                            int32_t variant, bool native) override;
-    int32_t WriteChunk(CChunk* chunk) override;
-    int32_t DeleteChunk(CChunk* chunk) override;
-    int32_t Release(CChunk* chunk) override;
-    int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
-                          int32_t variant) override;
+    [[nodiscard]] int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id,
+                                   const CBoundedString& label, bool native) override;
+    [[nodiscard]] int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
+                                          const CBoundedString& label, int32_t variant,
+                                          bool native) override;
+    [[nodiscard]] int32_t WriteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t DeleteChunk(CChunk* chunk) override;
+    [[nodiscard]] int32_t Release(CChunk* chunk) override;
+    [[nodiscard]] int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
+                                        int32_t variant) override;
 
     // Writes pending chunks and compacts now, whatever the free space; the map is rewritten on
     // Close. Sets and returns LastError.

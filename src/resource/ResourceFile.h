@@ -104,15 +104,15 @@ public:
     virtual ~CResourceFile();
     // 2-4: status results. Open tries read-write, then read-only, unless read-only opens were
     // requested with SetReadOnlyOpen/OpenReadOnly (then only read-only: nothing is ever written).
-    virtual int32_t Create(const char* path) = 0;
-    virtual int32_t Delete(const char* path) = 0;
-    virtual int32_t Open(const char* path) = 0;
+    [[nodiscard]] virtual int32_t Create(const char* path) = 0;
+    [[nodiscard]] virtual int32_t Delete(const char* path) = 0;
+    [[nodiscard]] virtual int32_t Open(const char* path) = 0;
     // 5-7
-    virtual int32_t Suspend() = 0;
-    virtual int32_t Resume() = 0;
-    virtual int32_t Close() = 0; // also sets LastError
+    [[nodiscard]] virtual int32_t Suspend() = 0;
+    [[nodiscard]] virtual int32_t Resume() = 0;
+    [[nodiscard]] virtual int32_t Close() = 0; // also sets LastError
     // 8: writes pending chunks; sets and returns LastError.
-    virtual int32_t Flush() = 0;
+    [[nodiscard]] virtual int32_t Flush() = 0;
     // 9-11
     virtual bool IsWritable() = 0;
     virtual int32_t GetFileName(CBoundedString& out) = 0;
@@ -137,25 +137,26 @@ public:
     virtual int32_t GetVariant(CChunk* chunk) = 0;
     // 24: appends 0, 1, 2 ... to the label as passed in until no chunk of the type carries it
     // (ignoring ASCII case). Sets and returns LastError.
-    virtual int32_t MakeLabelUnique(uint32_t type, CBoundedString& label) = 0;
+    [[nodiscard]] virtual int32_t MakeLabelUnique(uint32_t type, CBoundedString& label) = 0;
     // 25: max(128, highest id of the type) + 1.
     virtual int16_t NextFreeId(uint32_t type) = 0;
     // 26: writes the chunk if never written, detaches the handle (not freed). Sets LastError.
-    virtual int32_t Release(CChunk* chunk) = 0;
+    [[nodiscard]] virtual int32_t Release(CChunk* chunk) = 0;
     virtual int32_t Reserved27(CChunk* chunk) = 0; // always -95
     // 28: the chunk's native flag; true when not open or unknown.
     virtual bool IsNative(CChunk* chunk) = 0;
     // 29-34: changes; all set and return LastError. Nothing reaches the disk before WriteChunk,
     // Release, Flush or Close, except DeleteChunk and SetIdAndLabel of a written chunk.
-    virtual int32_t SetId(CChunk* chunk, int16_t id) = 0;
-    virtual int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id, const CBoundedString& label,
-                             bool native) = 0;
-    virtual int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
-                                    const CBoundedString& label, int32_t variant, bool native) = 0;
-    virtual int32_t WriteChunk(CChunk* chunk) = 0;
-    virtual int32_t DeleteChunk(CChunk* chunk) = 0;
-    virtual int32_t SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedString& label,
-                                  int32_t variant) = 0;
+    [[nodiscard]] virtual int32_t SetId(CChunk* chunk, int16_t id) = 0;
+    [[nodiscard]] virtual int32_t AddChunk(CChunk* chunk, uint32_t type, int16_t id,
+                                           const CBoundedString& label, bool native) = 0;
+    [[nodiscard]] virtual int32_t AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
+                                                  const CBoundedString& label, int32_t variant,
+                                                  bool native) = 0;
+    [[nodiscard]] virtual int32_t WriteChunk(CChunk* chunk) = 0;
+    [[nodiscard]] virtual int32_t DeleteChunk(CChunk* chunk) = 0;
+    [[nodiscard]] virtual int32_t SetIdAndLabel(CChunk* chunk, int16_t id,
+                                                const CBoundedString& label, int32_t variant) = 0;
     // 35: string index (1-based) of string table tableId in the current language; out stays
     // empty when there is none. Sets and returns LastError.
     virtual int32_t GetString(CBoundedString& out, int16_t tableId, int32_t index);
@@ -165,13 +166,13 @@ public:
 
     int32_t LastError() const { return m_lastError; }
     // Release; on error returns it and keeps the handle, else frees the handle and returns 0.
-    int32_t ReleaseChunk(CChunk* chunk);
+    [[nodiscard]] int32_t ReleaseChunk(CChunk* chunk);
 
     // Read-only opening: while set, Open (and Resume) open the file read-only, so no byte of it
     // changes (no map invalidation, no upgrade, no compaction). Composite kinds pass it on.
     void SetReadOnlyOpen(bool readOnly) { m_readOnlyOpen = readOnly; }
     bool ReadOnlyOpen() const { return m_readOnlyOpen; }
-    int32_t OpenReadOnly(const char* path) {
+    [[nodiscard]] int32_t OpenReadOnly(const char* path) {
         m_readOnlyOpen = true;
         return Open(path);
     }

@@ -51,7 +51,8 @@ std::optional<std::string> ResolvePathForRow(const char* path, const char* ext) 
 }
 
 CMultiFormatFile::~CMultiFormatFile() {
-    CMultiFormatFile::Close();
+    // A destructor has no one to tell; callers that care close first.
+    (void)CMultiFormatFile::Close();
 }
 
 bool CMultiFormatFile::AddRow(int kind, const char* ext) {
@@ -63,7 +64,8 @@ bool CMultiFormatFile::AddRow(int kind, const char* ext) {
 }
 
 int32_t CMultiFormatFile::Open(const char* path) {
-    CMultiFormatFile::Close();
+    // Opening anew lets go of whatever was open; that close's status belongs to the earlier file.
+    (void)CMultiFormatFile::Close();
     SetBrokenChain({});
     int32_t error = kResErrNoKindMatched;
     bool damaged = false;
@@ -86,7 +88,8 @@ int32_t CMultiFormatFile::Open(const char* path) {
     // Writing the other files of an object while one of them is damaged would put new chunks
     // where they do not belong: the whole set is refused for writing.
     if (damaged) {
-        CMultiFormatFile::Close();
+        // The damage is what the caller needs to hear.
+        (void)CMultiFormatFile::Close();
         return kResErrDamaged;
     }
     return MemberCount() > 0 ? kResOk : error;

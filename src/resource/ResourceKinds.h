@@ -42,14 +42,14 @@ public:
 
     // Closes and drops the members, then opens every row that takes the path. 0 when any opened,
     // else the last error (-250 when no row took the path). Read-only opening passes on.
-    int32_t Open(const char* path) override;
+    [[nodiscard]] int32_t Open(const char* path) override;
     // Creates one file per extension (the first row of each); -43 at once when one exists.
     // Does not open. -47 while this object is open.
-    int32_t Create(const char* path) override;
+    [[nodiscard]] int32_t Create(const char* path) override;
     // Deletes the file of every row; 0 when any was deleted. -47 while this object is open.
-    int32_t Delete(const char* path) override;
+    [[nodiscard]] int32_t Delete(const char* path) override;
     // Closes and drops every member.
-    int32_t Close() override;
+    [[nodiscard]] int32_t Close() override;
     // The first member's path without its extension.
     int32_t GetFileName(CBoundedString& out) override;
 
@@ -73,7 +73,7 @@ private:
 class CSplitResourceFile : public CMultiFormatFile {
 public:
     CSplitResourceFile();
-    int32_t Open(const char* path) override;
+    [[nodiscard]] int32_t Open(const char* path) override;
 
 protected:
     // For derived kinds with their own rows.

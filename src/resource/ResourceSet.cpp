@@ -340,7 +340,8 @@ int32_t CResourceSet::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
             return SetError(kResErrUnknownChunk);
     }
     if (target < 0) {
-        if (existing && existing != chunk) ReleaseChunk(existing);
+        // The first failure is the one reported.
+        if (existing && existing != chunk) (void)ReleaseChunk(existing);
         return SetError(error);
     }
     CResourceFile& f = *m_members[static_cast<std::size_t>(target)].file;
@@ -355,7 +356,8 @@ int32_t CResourceSet::AddChunkVariant(CChunk* chunk, uint32_t type, int16_t id,
             return SetError(e);
         }
         if (int32_t e = f.WriteChunk(copy)) {
-            if (f.DeleteChunk(copy) != kResOk) f.ReleaseChunk(copy);
+            // The first failure is the one reported.
+            if (f.DeleteChunk(copy) != kResOk) (void)f.ReleaseChunk(copy);
             return SetError(e);
         }
         if (int32_t e = f.ReleaseChunk(copy)) return SetError(e);

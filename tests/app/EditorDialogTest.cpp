@@ -126,7 +126,7 @@ protected:
         f.GetLabel(old, label);
         CChunk* cut = CChunk::Create(old->Size() - bytes);
         std::copy(old->Body(), old->Body() + cut->Size(), cut->Body());
-        f.ReleaseChunk(old);
+        EXPECT_EQ(f.ReleaseChunk(old), kResOk);
         ASSERT_EQ(f.AddChunk(cut, 0x54544142, sample::kSofaTreeTable, label, true), 0);
         ASSERT_EQ(f.ReleaseChunk(cut), 0);
         ASSERT_EQ(f.Close(), 0);
@@ -140,7 +140,7 @@ protected:
         EXPECT_EQ(file->Open(SamplePath().c_str()), 0);
         auto t = std::make_unique<CTreeTable>(16);
         EXPECT_EQ(t->Load(file.get(), sample::kSofaTreeTable), 0);
-        file->Close();
+        EXPECT_EQ(file->Close(), kResOk);
         m_storedFiles.push_back(std::move(file));
         SetCurrentLanguage(keep);
         return t;

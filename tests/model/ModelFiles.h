@@ -79,7 +79,7 @@ inline Bytes Get(CResourceFile& f, uint32_t type, int16_t id, bool* exists = nul
     if (exists) *exists = chunk != nullptr;
     if (!chunk) return out;
     out.assign(chunk->Body(), chunk->Body() + chunk->Size());
-    f.ReleaseChunk(chunk);
+    EXPECT_EQ(f.ReleaseChunk(chunk), kResOk);
     return out;
 }
 
@@ -87,7 +87,7 @@ inline std::string LabelOf(CResourceFile& f, uint32_t type, int16_t id) {
     CFixedString<64> label;
     if (CChunk* chunk = f.GetChunk(type, id, nullptr)) {
         f.GetLabel(chunk, label);
-        f.ReleaseChunk(chunk);
+        EXPECT_EQ(f.ReleaseChunk(chunk), kResOk);
     }
     return label.Text();
 }

@@ -63,7 +63,7 @@ bool Snap(const std::string& path, Version v, Snapshot& out) {
             int16_t id = 0;
             file->GetId(chunk, id);
             keys.insert({type, id});
-            file->ReleaseChunk(chunk);
+            (void)file->ReleaseChunk(chunk);
         }
     }
     for (const Key& key : keys) {
@@ -72,9 +72,9 @@ bool Snap(const std::string& path, Version v, Snapshot& out) {
         Label label;
         file->GetLabel(chunk, label);
         out[key] = Content{BodyOf(chunk), label.Text()};
-        file->ReleaseChunk(chunk);
+        (void)file->ReleaseChunk(chunk);
     }
-    file->Close();
+    (void)file->Close();
     return true;
 }
 
@@ -327,7 +327,7 @@ protected:
                             if (file->AddChunk(chunk, kFILL, 77, Label("later"), true) != kResOk)
                                 CChunk::Free(chunk);
                         }
-                        file->Close();
+                        (void)file->Close();
                     }
                 }
                 Snapshot later;
@@ -395,7 +395,7 @@ void EditTable(const std::string& path, Version v, const Arm& arm) {
         }
         arm();
         table.SaveAs(&file, 129, "interactions");
-        file.Close();
+        (void)file.Close();
     });
 }
 
@@ -412,8 +412,8 @@ void EditReplace(const std::string& path, Version v, const Arm& arm) {
         if (file.AddChunk(larger, kBHAV, 4097, Label("routine"), true) != kResOk)
             CChunk::Free(larger);
         else if (file.WriteChunk(larger) == kResOk)
-            file.ReleaseChunk(larger);
-        file.Close();
+            (void)file.ReleaseChunk(larger);
+        (void)file.Close();
     });
 }
 
@@ -425,8 +425,8 @@ void EditInPlace(const std::string& path, Version v, const Arm& arm) {
         for (int32_t i = 0; i < chunk->Size(); ++i)
             chunk->Body()[i] = uint8_t(chunk->Body()[i] ^ 0xFF);
         arm();
-        if (file.WriteChunk(chunk) == kResOk) file.ReleaseChunk(chunk);
-        file.Close();
+        if (file.WriteChunk(chunk) == kResOk) (void)file.ReleaseChunk(chunk);
+        (void)file.Close();
     });
 }
 
@@ -435,9 +435,9 @@ void EditCompact(const std::string& path, Version v, const Arm& arm) {
     OnOpenFile(path, v, arm, [](CResourceFile& file, const Arm& arm) {
         arm();
         if (CChunk* c = file.GetChunk(kBHAV, 4099)) {
-            if (file.DeleteChunk(c) != kResOk) file.ReleaseChunk(c);
+            if (file.DeleteChunk(c) != kResOk) (void)file.ReleaseChunk(c);
         }
-        file.Close();
+        (void)file.Close();
     });
 }
 
@@ -461,7 +461,7 @@ void ApplySteps(const std::string& path, Version v, const Arm& arm, bool edit) {
         table.Entries().front().flags ^= 0x10;
         table.Save("interactions");
     }
-    file->Close();
+    (void)file->Close();
 }
 
 void EditApply(const std::string& path, Version v, const Arm& arm) {

@@ -91,8 +91,8 @@ TYPED_TEST(IffKindTest, AddChunkReplacesAndKeepsTheVeryHandleBeingAdded) {
     Label l;
     EXPECT_EQ(f.GetLabel(b, l), 0);
     EXPECT_STREQ(l.Text(), "new");
-    f.ReleaseChunk(b);
-    f.Close();
+    EXPECT_EQ(f.ReleaseChunk(b), kResOk);
+    EXPECT_EQ(f.Close(), kResOk);
     IffCheckReport report;
     EXPECT_TRUE(CheckIffFile(this->path.c_str(), report)) << report.problems[0];
 }
@@ -154,13 +154,13 @@ TYPED_TEST(IffKindTest, NextFreeIdAndUniqueLabels) {
     EXPECT_EQ(f.MakeLabelUnique(kSTR, l), 0);
     EXPECT_STREQ(l.Text(), "L1");
     Label o("other");
-    f.MakeLabelUnique(kSTR, o);
+    EXPECT_EQ(f.MakeLabelUnique(kSTR, o), kResOk);
     EXPECT_STREQ(o.Text(), "other");
     // A full-length label that is taken still becomes unique, within 63 characters.
     const std::string long63(63, 'q');
     add(kSTR, 400, long63.c_str());
     Label q(long63.c_str());
-    f.MakeLabelUnique(kSTR, q);
+    EXPECT_EQ(f.MakeLabelUnique(kSTR, q), kResOk);
     EXPECT_EQ(q.Length(), 63);
     EXPECT_STREQ(q.Text(), (std::string(62, 'q') + "0").c_str());
     // The top id taken: the next free one is not a wrapped negative id.
@@ -205,10 +205,10 @@ TYPED_TEST(IffKindTest, ByteOrderRoutineRunsOnceOnNonNativeBodies) {
     c = f.GetChunk(kTTAB, 1, swap);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(BodyOf(c), (std::vector<uint8_t>{2, 1, 4, 3}));
-    f.ReleaseChunk(c);
+    EXPECT_EQ(f.ReleaseChunk(c), kResOk);
     CChunk* n = f.GetChunk(kTTAB, 2, swap);
     EXPECT_EQ(calls, 2);
-    f.ReleaseChunk(n);
+    EXPECT_EQ(f.ReleaseChunk(n), kResOk);
 }
 
 TYPED_TEST(IffKindTest, LabelsAreCutAt63AndFoundIgnoringCase) {
@@ -231,7 +231,7 @@ TYPED_TEST(IffKindTest, LabelsAreCutAt63AndFoundIgnoringCase) {
     Label got;
     f.GetLabel(d, got);
     EXPECT_EQ(std::string(got.Text()), long70.substr(0, 63));
-    f.ReleaseChunk(d);
+    EXPECT_EQ(f.ReleaseChunk(d), kResOk);
     EXPECT_EQ(f.GetChunkByLabel(kSTR, upper), nullptr);
     EXPECT_EQ(f.LastError(), kResErrUnknownChunk);
 }
@@ -243,7 +243,7 @@ TYPED_TEST(IffKindTest, SetIdAndLabelRewritesTheHeaderInPlace) {
     CChunk* c = f.GetChunk(kTTAB, 200);
     ASSERT_EQ(f.SetIdAndLabel(c, 250, Label("Renamed"), 0), 0);
     ASSERT_EQ(f.SetId(c, 251), 0);
-    f.ReleaseChunk(c);
+    EXPECT_EQ(f.ReleaseChunk(c), kResOk);
     ASSERT_EQ(f.Close(), 0);
     ASSERT_EQ(f.Open(this->path.c_str()), 0);
     EXPECT_EQ(f.GetChunk(kTTAB, 200), nullptr);
@@ -253,8 +253,8 @@ TYPED_TEST(IffKindTest, SetIdAndLabelRewritesTheHeaderInPlace) {
     Label l;
     f.GetLabel(c, l);
     EXPECT_STREQ(l.Text(), "Renamed");
-    f.ReleaseChunk(c);
-    f.Close();
+    EXPECT_EQ(f.ReleaseChunk(c), kResOk);
+    EXPECT_EQ(f.Close(), kResOk);
     if (std::is_same_v<TypeParam, CIffFileV2>) {
         EXPECT_GE(ReadAll(this->path).size(), size); // header rewritten, body not moved
     }
@@ -286,8 +286,8 @@ TYPED_TEST(IffKindTest, CompactionThreshold) {
         CChunk* c3 = f.GetChunk(kTTAB, 3);
         ASSERT_NE(c3, nullptr);
         EXPECT_EQ(BodyOf(c3), Pattern(1000, 3));
-        f.ReleaseChunk(c3);
-        f.Close();
+        EXPECT_EQ(f.ReleaseChunk(c3), kResOk);
+        EXPECT_EQ(f.Close(), kResOk);
     }
 }
 
@@ -301,7 +301,7 @@ TYPED_TEST(IffKindTest, CompactionMovesLargeBodiesInPieces) {
     CChunk* c = f.GetChunk(kTTAB, 202);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(BodyOf(c), Pattern(130001, 3));
-    f.ReleaseChunk(c);
+    EXPECT_EQ(f.ReleaseChunk(c), kResOk);
     ASSERT_EQ(f.Close(), 0);
     IffCheckReport report;
     EXPECT_TRUE(CheckIffFile(this->path.c_str(), report));
@@ -312,7 +312,7 @@ TYPED_TEST(IffKindTest, CompactionMovesLargeBodiesInPieces) {
         ASSERT_NE(d, nullptr);
         const size_t sizes[] = {1000, 30000, 130001, 77};
         EXPECT_EQ(BodyOf(d), Pattern(sizes[id - 200], uint32_t(id - 199)));
-        f.ReleaseChunk(d);
+        EXPECT_EQ(f.ReleaseChunk(d), kResOk);
     }
 }
 
@@ -356,7 +356,7 @@ TEST(IffFileV1Test, NewestChunksAndTypesCountFirst) {
         int16_t id = 0;
         f.GetId(c, id);
         EXPECT_EQ(id, 3);
-        f.ReleaseChunk(c);
+        EXPECT_EQ(f.ReleaseChunk(c), kResOk);
         ASSERT_EQ(f.Close(), 0);
     }
 }
@@ -385,8 +385,8 @@ TEST(IffFileV2Test, VariantsFallBackToThePlainChunk) {
     EXPECT_EQ(f.GetChunk(kTTAB, 9), v5);
     // The label lookup finds only the plain chunk.
     EXPECT_EQ(f.GetChunkByLabel(kTTAB, Label("V")), v5);
-    f.ReleaseChunk(v3);
-    f.ReleaseChunk(v5);
+    EXPECT_EQ(f.ReleaseChunk(v3), kResOk);
+    EXPECT_EQ(f.ReleaseChunk(v5), kResOk);
     CFixedString<8> name;
     EXPECT_EQ(f.GetFileName(name), 0);
     EXPECT_EQ(f.Suspend(), 0);
@@ -422,8 +422,8 @@ TEST(IffFileV2Test, ReopenFromTheMapReadsOnlyTheMapHeader) {
     CChunk* c = f.GetChunk(kSTR, 10);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(BodyOf(c), Pattern(30, 10));
-    f.ReleaseChunk(c);
-    f.Close();
+    EXPECT_EQ(f.ReleaseChunk(c), kResOk);
+    EXPECT_EQ(f.Close(), kResOk);
     EXPECT_EQ(ReadAll(p), bytes);
 
     // The same file with the map offset cleared is scanned; the map chunk is not a resource.
@@ -435,7 +435,7 @@ TEST(IffFileV2Test, ReopenFromTheMapReadsOnlyTheMapHeader) {
     EXPECT_EQ(f.CountTypes(), 2);
     EXPECT_EQ(f.CountChunks(iff::kTypeMap), 0);
     EXPECT_EQ(f.GetChunk(iff::kTypeMap, 0), nullptr);
-    f.Close();
+    EXPECT_EQ(f.Close(), kResOk);
 }
 
 TEST(IffFileV2Test, FirstWriteInvalidatesTheMapAtOnce) {
@@ -462,8 +462,8 @@ TEST(IffFileV2Test, FirstWriteInvalidatesTheMapAtOnce) {
     ASSERT_EQ(other.OpenReadOnly(copy.c_str()), 0);
     EXPECT_FALSE(other.IndexedFromMap());
     EXPECT_EQ(other.CountChunks(kTTAB), 2);
-    other.Close();
-    f.ReleaseChunk(c);
+    EXPECT_EQ(other.Close(), kResOk);
+    EXPECT_EQ(f.ReleaseChunk(c), kResOk);
     ASSERT_EQ(f.Close(), 0);
     IffCheckReport report;
     EXPECT_TRUE(CheckIffFile(p.c_str(), report));

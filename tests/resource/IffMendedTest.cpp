@@ -53,7 +53,7 @@ template <class Kind> void ExpectScanStopsAtBadSize(int32_t headerSize, int32_t 
         CChunk* c = f.GetChunk(kSTR, 2);
         ASSERT_NE(c, nullptr);
         EXPECT_EQ(BodyOf(c), Pattern(20, 2));
-        f.ReleaseChunk(c);
+        EXPECT_EQ(f.ReleaseChunk(c), kResOk);
     }
     // Writing there could overwrite what lies behind the break: a writable open is refused and
     // says where the chain breaks.
@@ -108,7 +108,7 @@ TEST(IffMendedTest, HeaderChecks) {
     ASSERT_EQ(f2.Open(p.c_str()), 0);
     EXPECT_FALSE(f2.IndexedFromMap());
     EXPECT_EQ(f2.CountTypes(), 2);
-    f2.Close();
+    EXPECT_EQ(f2.Close(), kResOk);
     std::vector<uint8_t> shortFile(v2.begin(), v2.begin() + 40);
     WriteAll(p, shortFile);
     EXPECT_EQ(f2.Open(p.c_str()), kResErrShortRead);
@@ -151,8 +151,8 @@ TEST(IffMendedTest, MapWhoseEntriesDoNotMatchIsIgnored) {
         EXPECT_FALSE(f.IndexedFromMap());
         EXPECT_EQ(f.CountChunks(kTTAB), 1);
         EXPECT_EQ(f.CountChunks(kSTR), 1);
-        f.ReleaseChunk(a);
-        f.Close();
+        EXPECT_EQ(f.ReleaseChunk(a), kResOk);
+        EXPECT_EQ(f.Close(), kResOk);
         EXPECT_EQ(ReadAll(p), m.bytes);
     }
     {
@@ -171,7 +171,7 @@ TEST(IffMendedTest, MapWhoseEntriesDoNotMatchIsIgnored) {
     CChunk* s = f.GetChunk(kSTR, 2);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(BodyOf(s), Pattern(20, 2));
-    f.ReleaseChunk(s);
+    EXPECT_EQ(f.ReleaseChunk(s), kResOk);
 }
 
 TEST(IffMendedTest, MapsWithImpossibleCountsOrOffsetsAreIgnored) {
@@ -202,7 +202,7 @@ TEST(IffMendedTest, MapsWithImpossibleCountsOrOffsetsAreIgnored) {
         CChunk* a = f.GetChunk(kTTAB, 1);
         ASSERT_NE(a, nullptr);
         EXPECT_EQ(BodyOf(a), Pattern(10, 1));
-        f.ReleaseChunk(a);
+        EXPECT_EQ(f.ReleaseChunk(a), kResOk);
     }
 }
 
@@ -235,8 +235,8 @@ template <class Kind> void ExpectFailedWritesReported() {
     CChunk* d = f.GetChunk(kBHAV, 7);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(BodyOf(d), Pattern(5000, 7));
-    f.ReleaseChunk(d);
-    f.Close();
+    EXPECT_EQ(f.ReleaseChunk(d), kResOk);
+    EXPECT_EQ(f.Close(), kResOk);
     IffCheckReport report;
     EXPECT_TRUE(CheckIffFile(p.c_str(), report)) << report.problems[0];
 }

@@ -58,7 +58,7 @@ public:
             if (testing::Test::HasFatalFailure()) return;
         }
         Reopen();
-        m_file.Close();
+        EXPECT_EQ(m_file.Close(), kResOk);
     }
 
 private:

@@ -69,7 +69,7 @@ inline std::string Fetch(CResourceFile& file, uint32_t type, int16_t id) {
     CChunk* chunk = file.GetChunk(type, id);
     if (!chunk) return "<none " + std::to_string(file.LastError()) + ">";
     std::string text = Text(chunk);
-    file.ReleaseChunk(chunk);
+    EXPECT_EQ(file.ReleaseChunk(chunk), kResOk);
     return text;
 }
 

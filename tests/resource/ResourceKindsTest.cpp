@@ -138,7 +138,7 @@ TEST(SplitResourceFile, DeleteRemovesEveryFile) {
     ASSERT_EQ(split.Create(base.c_str()), kResOk);
     ASSERT_EQ(split.Open(base.c_str()), kResOk);
     EXPECT_EQ(split.Delete(base.c_str()), kResErrAlreadyOpen); // not under its own members
-    split.Close();
+    EXPECT_EQ(split.Close(), kResOk);
     EXPECT_EQ(split.Delete(base.c_str()), kResOk);
     EXPECT_FALSE(fs::exists(base + ".iff"));
     EXPECT_FALSE(fs::exists(base + ".spf"));

@@ -41,7 +41,7 @@ Chunks ReadChunks(const std::string& path) {
             int16_t id = 0;
             f.GetId(c, id);
             out[{type, id}] = BodyOf(c);
-            f.ReleaseChunk(c);
+            (void)f.ReleaseChunk(c);
         }
     }
     return out;
@@ -194,7 +194,7 @@ TEST(SafeSaveTest, DamagedHeaderMeansNothingIsWritten) {
             file.SetReadOnlyOpen(true);
             ASSERT_EQ(file.Open(path.c_str()), kResOk);
             EXPECT_EQ(file.CountChunks(kBHAV), 6);
-            file.Close();
+            (void)file.Close();
         }
         EXPECT_EQ(ReadAll(path), bytes);
 
@@ -229,7 +229,7 @@ TEST(SafeSaveTest, ChunkHiddenByAGrownSizeIsNeverOverwritten) {
     ASSERT_EQ(table.Load(&file, 128), kResOk);
     EXPECT_EQ(table.Save("interactions"), kResErrDamaged);
     EXPECT_EQ(file.BrokenChain().offset, first);
-    file.Close();
+    (void)file.Close();
     EXPECT_EQ(ReadAll(path), bytes);
 }
 
@@ -258,8 +258,8 @@ TEST(SafeSaveTest, ReplacingAChunkFromAnotherFileOfTheObject) {
         if (set.AddChunk(c, kSPR2, 300, Label("new sprite"), true) != kResOk)
             CChunk::Free(c);
         else
-            set.ReleaseChunk(c);
-        set.Close();
+            (void)set.ReleaseChunk(c);
+        (void)set.Close();
     };
     auto sprite = [&]() -> std::vector<uint8_t> {
         CObjectResourceFile set;
@@ -268,7 +268,7 @@ TEST(SafeSaveTest, ReplacingAChunkFromAnotherFileOfTheObject) {
         std::vector<uint8_t> body;
         if (CChunk* c = set.GetChunk(kSPR2, 300)) {
             body = BodyOf(c);
-            set.ReleaseChunk(c);
+            (void)set.ReleaseChunk(c);
         }
         return body;
     };
