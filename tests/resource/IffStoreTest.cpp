@@ -173,6 +173,67 @@ TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
     EXPECT_EQ(store.freeSpace, 0);
 }
 
+// Small neighbours move through a gap together, many at a time, with every byte and the order
+// kept, the chain whole whenever a move is reported, and far fewer file operations than chunks.
+TEST_F(IffStoreTest, CompactionMovesSmallNeighboursTogether) {
+    struct Kept {
+        int32_t size;
+        uint8_t fill;
+    };
+    std::vector<Kept> kept;
+    std::vector<int32_t> freed;
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int i = 0; i < 600; ++i) {
+        const int32_t size = 17 + int32_t(next() >> 16) % 180;
+        const bool free = i < 3 || next() % 5 == 0;
+        const int32_t p = Put(size, uint8_t(i));
+        if (free)
+            freed.push_back(p);
+        else
+            kept.push_back({size, uint8_t(i)});
+    }
+    for (int32_t p : freed)
+        ASSERT_EQ(store.FreeChunk(p), 0);
+    store.Detach();
+    CFaultFiles counting;
+    {
+        CPlatformFilesScope scope(counting);
+        iff::CIffStore s{16};
+        s.Attach(OpenFileObject(path.c_str(), true));
+        ASSERT_NE(s.File(), nullptr);
+        int moves = 0;
+        ASSERT_EQ(s.Compact(false,
+                            [&](int32_t from, int32_t to) {
+                                ++moves;
+                                EXPECT_LT(to, from);
+                                if (moves % 50 == 0) {
+                                    EXPECT_TRUE(ChainIsWhole(ReadAll(path)));
+                                }
+                            }),
+                  0);
+        EXPECT_EQ(moves, int(kept.size()));
+        EXPECT_EQ(s.freeSpace, 0);
+    }
+    EXPECT_LT(counting.Operations(), int64_t(kept.size()));
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    size_t pos = 64;
+    for (const Kept& k : kept) {
+        ASSERT_LE(pos + 16, bytes.size());
+        const size_t size = iff::GetBE32(bytes.data() + pos + 4);
+        ASSERT_EQ(size, size_t(k.size));
+        EXPECT_EQ(iff::GetBE32(bytes.data() + pos), kTTAB);
+        EXPECT_EQ(iff::GetBE16(bytes.data() + pos + 10) & iff::kFlagFree, 0);
+        EXPECT_EQ(bytes[pos + 16], k.fill);
+        EXPECT_EQ(bytes[pos + size - 1], k.fill);
+        pos += size;
+    }
+    EXPECT_EQ(pos, bytes.size());
+    IffCheckReport report;
+    EXPECT_TRUE(CheckIffFile(path.c_str(), report));
+    EXPECT_EQ(report.chunks, int32_t(kept.size()));
+}
+
 // Whatever operation of a compaction fails, the compaction says so (a partial write is continued
 // and may succeed).
 TEST_F(IffStoreTest, CompactionReportsEveryFailedOperation) {
