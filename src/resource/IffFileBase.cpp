@@ -519,7 +519,7 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
         e.replaces.push_back(copy);
         return err;
     }
-    if (appended && copy + need == m_store.File()->Length() && m_store.File()->SetLength(copy))
+    if (appended && copy + need == m_store.File()->Length() && m_store.SetLength(copy))
         m_store.freeSpace -= need;
     m_store.lastAlloc = lastAlloc;
     return AfterChunkWrite();
@@ -540,7 +540,7 @@ int32_t CIffFileBase::WriteAtNewPlace(const IndexEntry& e, const iff::ChunkHeade
 void CIffFileBase::GiveBack(int32_t pos, int32_t size, bool appended) {
     if (!appended) {
         m_store.freeSpace += size;
-    } else if (m_store.File()->SetLength(pos)) {
+    } else if (m_store.SetLength(pos)) {
         if (m_store.lastAlloc == pos) m_store.lastAlloc = -1;
     }
 }

@@ -23,19 +23,50 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     readFailed = false;
     tailAt = -1;
     mapClaimsWhole = false;
+    ForgetReads();
 }
 
 std::unique_ptr<CFileObject> CIffStore::Detach() {
+    ForgetReads();
     return std::move(m_file);
 }
 
 int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
-    if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
+    if (!m_file || pos < 0) return kResErrShortRead;
+    // Small reads (headers, small bodies) come from the bytes read ahead with an earlier one:
+    // walking a chain of small chunks then costs one read per stretch, not two calls a chunk.
+    if (count > 0 && count <= kReadAhead && count <= m_file->Length() - pos) {
+        const bool held = pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count;
+        if (!held) {
+            ForgetReads();
+            if (m_ahead.empty()) m_ahead.resize(kReadAhead);
+            const int32_t n = std::min(kReadAhead, m_file->Length() - pos);
+            if (!m_file->Seek(pos)) return kResErrShortRead;
+            const int32_t got = m_file->Read(m_ahead.data(), n);
+            if (got < count) return kResErrShortRead;
+            m_aheadStart = pos;
+            m_aheadLength = got;
+        }
+        std::memcpy(buf, m_ahead.data() + (pos - m_aheadStart), size_t(count));
+        return kResOk;
+    }
+    if (!m_file->Seek(pos)) return kResErrShortRead;
     if (count <= 0) return kResOk;
     return m_file->Read(buf, count) == count ? kResOk : kResErrShortRead;
 }
 
+bool CIffStore::SetLength(int32_t length) {
+    ForgetReads();
+    return m_file->SetLength(length);
+}
+
+void CIffStore::ForgetReads() {
+    m_aheadStart = 0;
+    m_aheadLength = 0;
+}
+
 int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
+    ForgetReads();
     if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
     if (count <= 0) return kResOk;
     int32_t done = m_file->Write(buf, count);
@@ -179,14 +210,14 @@ int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended,
     case End::Damaged:
         return kResErrDamaged;
     case End::Tail:
-        if (!m_file->SetLength(p)) return kResErrCannotOpen;
+        if (!SetLength(p)) return kResErrCannotOpen;
         break;
     case End::Whole:
         break;
     }
     if (appended) *appended = true;
     if (int32_t e = WriteFreeHeader(p, need, placeholder)) {
-        m_file->SetLength(p); // a header cut short is not left behind the chain
+        SetLength(p); // a header cut short is not left behind the chain
         return e;
     }
     lastAlloc = p;
@@ -214,7 +245,7 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
 
 int32_t CIffStore::DropTail() {
     if (tailAt < 0) return kResOk;
-    if (!m_file->SetLength(tailAt)) return kResErrCannotOpen;
+    if (!SetLength(tailAt)) return kResErrCannotOpen;
     tailAt = -1;
     return kResOk;
 }
@@ -340,7 +371,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     case End::Damaged:
         return kResErrDamaged;
     case End::Tail:
-        if (!m_file->SetLength(chainEnd)) return kResErrCannotOpen;
+        if (!SetLength(chainEnd)) return kResErrCannotOpen;
         break;
     case End::Whole:
         break;
@@ -401,7 +432,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
                 return e;
             if (moved) moved(chainEnd, to);
             if (int32_t e = FreeChunk(chainEnd)) return e;
-            if (!m_file->SetLength(chainEnd)) return kResErrCannotOpen;
+            if (!SetLength(chainEnd)) return kResErrCannotOpen;
         } else if (!overlaps) {
             // The old copy stays in the chain until the new one is complete: the free chunk
             // behind the new copy ends where the old one begins, and the old one is freed
@@ -421,7 +452,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     // A header that could not be read is not the end of the chain.
     if (readFailed) return kResErrShortRead;
     if (p == m_file->Length()) {
-        if (!m_file->SetLength(p - shift)) return kResErrCannotOpen;
+        if (!SetLength(p - shift)) return kResErrCannotOpen;
         freeSpace = 0;
     } else {
         // The chain ends before the end of the file: keep the unreadable tail as it is,

@@ -35,6 +35,11 @@ public:
     // Raw I/O at an offset; status results (-48 short read or failed seek, -46 short write).
     int32_t ReadAt(int32_t pos, void* buf, int32_t count);
     int32_t WriteAt(int32_t pos, const void* buf, int32_t count);
+    // Makes the file end at length (and forgets what was read ahead).
+    bool SetLength(int32_t length);
+    // Forgets the bytes read ahead; whoever changes the file other than through the store
+    // calls it.
+    void ForgetReads();
 
     // A complete header at pos whose size is sane: at least one header, within the file, and a
     // body of at most 0x40000000 bytes. Anything else ends a walk of the chain.
@@ -109,6 +114,11 @@ private:
 
     std::unique_ptr<CFileObject> m_file;
     int32_t m_headerSize;
+    // Bytes read ahead by a small read, for the next ones.
+    static constexpr int32_t kReadAhead = 4096;
+    std::vector<uint8_t> m_ahead;
+    int32_t m_aheadStart = 0;
+    int32_t m_aheadLength = 0;
 };
 
 } // namespace iff

@@ -173,6 +173,39 @@ TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
     EXPECT_EQ(store.freeSpace, 0);
 }
 
+// Small reads come from bytes read ahead, but a write or a new length is never hidden by them.
+TEST_F(IffStoreTest, BytesReadAheadNeverHideAChange) {
+    std::vector<int32_t> at;
+    for (int i = 0; i < 40; ++i)
+        at.push_back(Put(40 + i, uint8_t(i)));
+    store.Detach();
+    CFaultFiles counting;
+    CPlatformFilesScope scope(counting);
+    iff::CIffStore s{16};
+    s.Attach(OpenFileObject(path.c_str(), true));
+    ASSERT_NE(s.File(), nullptr);
+    iff::ChunkHeader h;
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(s.ReadChunkHeader(at[size_t(i)], h));
+        EXPECT_EQ(h.size, 40 + i);
+    }
+    // The whole chain came in a read or two (a seek and a read each).
+    EXPECT_LE(counting.Operations(), 4);
+    h.id = 999;
+    ASSERT_EQ(s.WriteChunkHeader(at[3], h), 0);
+    ASSERT_TRUE(s.ReadChunkHeader(at[3], h));
+    EXPECT_EQ(h.id, 999);
+    uint8_t byte = 0;
+    ASSERT_EQ(s.ReadAt(at[5] + 16, &byte, 1), 0);
+    EXPECT_EQ(byte, 5);
+    ASSERT_TRUE(s.SetLength(at[5]));
+    EXPECT_FALSE(s.ReadChunkHeader(at[5], h));
+    EXPECT_NE(s.ReadAt(at[5] + 16, &byte, 1), 0);
+    ASSERT_TRUE(s.ReadChunkHeader(at[4], h));
+    EXPECT_EQ(h.size, 44);
+    s.Detach().reset();
+}
+
 // Small neighbours move through a gap together, many at a time, with every byte and the order
 // kept, the chain whole whenever a move is reported, and far fewer file operations than chunks.
 TEST_F(IffStoreTest, CompactionMovesSmallNeighboursTogether) {
