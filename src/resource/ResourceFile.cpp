@@ -1,5 +1,7 @@
 #include "resource/ResourceFile.h"
 
+#include <atomic>
+
 #include "common/BoundedString.h"
 #include "resource/IffFormat.h"
 
@@ -41,14 +43,15 @@ bool CChunk::Resize(int32_t n) {
 }
 
 namespace {
-StringTableReader g_stringTableReader = nullptr;
-}
+// Every table object installs the reader, also on the threads that read many files at once.
+std::atomic<StringTableReader> g_stringTableReader{nullptr};
+} // namespace
 
 void SetStringTableReader(StringTableReader reader) {
-    g_stringTableReader = reader;
+    g_stringTableReader.store(reader, std::memory_order_relaxed);
 }
 StringTableReader GetStringTableReader() {
-    return g_stringTableReader;
+    return g_stringTableReader.load(std::memory_order_relaxed);
 }
 
 CResourceFile::~CResourceFile() = default;
