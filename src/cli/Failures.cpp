@@ -1,5 +1,7 @@
 #include "Failures.h"
 
+#include "Output.h"
+
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -116,9 +118,9 @@ std::optional<ChainBreak> FindDamage(const std::optional<ChainBreak>& noted,
 
 void PrintDamaged(const std::optional<ChainBreak>& at, const std::string& path) {
     const ChainBreak known = at ? *at : ChainBreak{};
-    std::fprintf(stderr, "tavimet-cli: %s: %s\n",
-                 known.path.empty() || known.offset < 0 ? path.c_str() : known.path.c_str(),
-                 DamagedFileText(known).c_str());
+    Err("tavimet-cli: %s: %s\n",
+        known.path.empty() || known.offset < 0 ? path.c_str() : known.path.c_str(),
+        DamagedFileText(known).c_str());
 }
 
 } // namespace cli

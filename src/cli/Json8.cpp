@@ -7,23 +7,36 @@
 
 namespace cli {
 
-std::string Json8Quote(std::string_view bytes) {
-    std::string s;
-    s.reserve(bytes.size() + 2);
+namespace {
+
+// Appends the escaped form of 8-bit text, quotes included; printable runs go in whole.
+void AppendQuoted(std::string& s, std::string_view bytes) {
     s += '"';
-    for (unsigned char b : bytes) {
+    size_t run = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x20 && b <= 0x7E && b != '"' && b != '\\') continue;
+        s.append(bytes, run, i - run);
+        run = i + 1;
         if (b == '"' || b == '\\') {
             s += '\\';
             s += static_cast<char>(b);
-        } else if (b >= 0x20 && b <= 0x7E) {
-            s += static_cast<char>(b);
         } else {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", b);
-            s += esc;
+            static const char hex[] = "0123456789abcdef";
+            const char esc[6] = {'\\', 'u', '0', '0', hex[b >> 4], hex[b & 0xF]};
+            s.append(esc, sizeof esc);
         }
     }
+    s.append(bytes, run, bytes.size() - run);
     s += '"';
+}
+
+} // namespace
+
+std::string Json8Quote(std::string_view bytes) {
+    std::string s;
+    s.reserve(bytes.size() + 2);
+    AppendQuoted(s, bytes);
     return s;
 }
 
@@ -83,7 +96,7 @@ JsonWriter& JsonWriter::EndArray() {
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
     Separate();
-    out_ += Json8Quote(key);
+    AppendQuoted(out_, key);
     out_ += ':';
     afterKey_ = true;
     return *this;
@@ -91,7 +104,7 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
 
 JsonWriter& JsonWriter::String(std::string_view bytes) {
     Separate();
-    out_ += Json8Quote(bytes);
+    AppendQuoted(out_, bytes);
     needComma_ = true;
     return *this;
 }
@@ -112,7 +125,9 @@ JsonWriter& JsonWriter::Bool(bool v) {
 
 JsonWriter& JsonWriter::Int(int64_t v) {
     Separate();
-    out_ += std::to_string(v);
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    out_.append(digits, size_t(end - digits));
     needComma_ = true;
     return *this;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Failures.h"
+#include "Output.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
 #include "platform/PlatformFiles.h"
@@ -49,27 +50,27 @@ inline void PrintOpenFailure(const std::string& path, int32_t status,
         PrintDamaged(FindDamage(noted, path), path);
         return;
     }
-    std::fprintf(stderr, "tavimet-cli: cannot open %s\n",
-                 DescribeOpenFailure(path, status, anyVersion).c_str());
+    Err("tavimet-cli: cannot open %s\n", DescribeOpenFailure(path, status, anyVersion).c_str());
 }
 
 // Opens the object file and reads its definitions; prints the failure and returns false.
-// warnDamage: say so when the file opened read-only is damaged.
+// warnDamage: say so when the file opened read-only is damaged. failed receives the status of a
+// failed open.
 inline bool LoadObjectSet(const std::string& path, bool readOnly, CObjectSet& set,
-                          bool warnDamage = true) {
+                          bool warnDamage = true, int32_t* failed = nullptr) {
     std::unique_ptr<CResourceFile> file;
     std::optional<ChainBreak> noted;
     if (int32_t e = OpenObjectFile(path, readOnly, file, &noted)) {
         PrintOpenFailure(path, e, noted);
+        if (failed) *failed = e;
         return false;
     }
     // Read-only opens of a damaged file work; what lies behind the break is out of sight.
     const std::optional<ChainBreak> at = warnDamage ? NotedBreak(file.get()) : std::nullopt;
     if (at)
-        std::fprintf(stderr,
-                     "tavimet-cli: warning: %s is damaged at offset %d; what lies behind that is "
-                     "not read (see tavimet-cli check)\n",
-                     at->path.empty() ? path.c_str() : at->path.c_str(), at->offset);
+        Err("tavimet-cli: warning: %s is damaged at offset %d; what lies behind that is "
+            "not read (see tavimet-cli check)\n",
+            at->path.empty() ? path.c_str() : at->path.c_str(), at->offset);
     set.SetResourceFile(std::move(file));
     set.LoadDefinitions();
     return true;
@@ -78,13 +79,13 @@ inline bool LoadObjectSet(const std::string& path, bool readOnly, CObjectSet& se
 // The first master, or the master whose OBJD id is objectId (when given); prints the failure.
 inline const CObjectDefinition* PickMaster(const CObjectSet& set, const int32_t* objectId) {
     if (set.Masters().empty()) {
-        std::fprintf(stderr, "tavimet-cli: Invalid Object File\n");
+        Err("tavimet-cli: Invalid Object File\n");
         return nullptr;
     }
     if (!objectId) return set.Masters().front();
     for (const CObjectDefinition* m : set.Masters())
         if (m->Id() == *objectId) return m;
-    std::fprintf(stderr, "tavimet-cli: no master object definition with id %d\n", *objectId);
+    Err("tavimet-cli: no master object definition with id %d\n", *objectId);
     return nullptr;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Batch.h"
 #include "Commands.h"
 #include "Failures.h"
 #include "Json8.h"
@@ -18,44 +19,76 @@
 #include "model/StatusText.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
+#include "platform/PlatformFiles.h"
 #include "resource/IffCheck.h"
 
 namespace cli {
 
 namespace {
 
-// Prints the scan of one file; false when it found problems.
-bool CheckOneFile(const std::string& file) {
+// The scan of one file of an object.
+struct Scan {
+    std::string file;
     IffCheckReport report;
-    const bool clean = CheckIffFile(file.c_str(), report);
-    std::printf("%s: ", file.c_str());
+    bool clean = false;
+    std::string openFailure; // why the file could not be opened, when it could not
+};
+
+Scan ScanFile(const std::string& file) {
+    Scan scan;
+    scan.file = file;
+    ClearPlatformFailure();
+    scan.clean = CheckIffFile(file.c_str(), scan.report);
+    if (!scan.report.opened) scan.openFailure = StatusText(kResErrCannotOpen);
+    return scan;
+}
+
+// Prints the scan of one file as the one-file form shows it.
+void PrintScan(const Scan& scan) {
+    const std::string& file = scan.file;
+    const IffCheckReport& report = scan.report;
+    Out("%s: ", file.c_str());
     if (report.version == 0)
-        std::printf("not an IFF resource file\n");
+        Out("not an IFF resource file\n");
     else
-        std::printf("IFF %d.%d, %d bytes, %d chunks, %d free chunks (%lld bytes)",
-                    report.version >> 8, report.version & 0xFF, report.length, report.chunks,
-                    report.freeChunks, static_cast<long long>(report.freeBytes));
+        Out("IFF %d.%d, %d bytes, %d chunks, %d free chunks (%lld bytes)", report.version >> 8,
+            report.version & 0xFF, report.length, report.chunks, report.freeChunks,
+            static_cast<long long>(report.freeBytes));
     if (report.version == 0x205) {
         if (report.mapOffset == 0)
-            std::printf(", no resource map");
+            Out(", no resource map");
         else if (report.mapEntries >= 0)
-            std::printf(", resource map at %d with %d entries", report.mapOffset,
-                        report.mapEntries);
+            Out(", resource map at %d with %d entries", report.mapOffset, report.mapEntries);
     }
-    if (report.version) std::printf("\n");
+    if (report.version) Out("\n");
     if (report.chainBreak >= 0) {
         if (report.interruptedTail)
-            std::printf("  the chunk chain breaks at offset %d: what follows is the remains of an "
-                        "interrupted append, which the next save drops\n",
-                        report.chainBreak);
+            Out("  the chunk chain breaks at offset %d: what follows is the remains of an "
+                "interrupted append, which the next save drops\n",
+                report.chainBreak);
         else
-            std::printf("  the chunk chain breaks at offset %d: the file is damaged there and is "
-                        "never written (read-only commands still work)\n",
-                        report.chainBreak);
+            Out("  the chunk chain breaks at offset %d: the file is damaged there and is "
+                "never written (read-only commands still work)\n",
+                report.chainBreak);
     }
     for (const std::string& p : report.problems)
-        std::printf("  problem: %s\n", p.c_str());
-    return clean;
+        Out("  problem: %s\n", p.c_str());
+}
+
+// Every problem of a scan as one phrase each, for the one-line form of a batch.
+void Phrases(const Scan& scan, const std::string& shown, std::vector<std::string>& out) {
+    const std::string prefix = scan.file == shown ? std::string{} : scan.file + ": ";
+    const IffCheckReport& r = scan.report;
+    if (!r.opened) {
+        out.push_back(prefix + "cannot be opened: " + scan.openFailure);
+        return;
+    }
+    if (r.version == 0) out.push_back(prefix + "not an IFF resource file");
+    if (r.chainBreak >= 0)
+        out.push_back(prefix + "the chunk chain breaks at offset " + std::to_string(r.chainBreak) +
+                      (r.interruptedTail ? " (the remains of an interrupted append)" : ""));
+    for (const std::string& p : r.problems)
+        out.push_back(prefix + p);
 }
 
 std::string Quoted(CResourceFile& file, CChunk* chunk) {
@@ -149,30 +182,109 @@ std::vector<std::string> CheckBodies(const std::string& path) {
     return problems;
 }
 
+// Checks the object the path names: every file's scan, then the bodies. One file alone prints
+// as it always has; in a batch a file prints one line when it has problems (or, for JSON, its
+// element's fields).
+FileOutcome CheckObject(const std::string& path, const std::string& shown, bool batch, bool json) {
+    std::vector<std::string> files = ExistingObjectFiles(path);
+    // A path the object rows do not name (another extension, or nothing there by name) is
+    // checked as the file it names, which reports it when it is missing.
+    if (files.empty()) files.push_back(path);
+    std::vector<Scan> scans;
+    bool clean = true;
+    for (const std::string& file : files) {
+        scans.push_back(ScanFile(file));
+        clean = scans.back().clean && clean;
+    }
+    const std::vector<std::string> bodies = CheckBodies(path);
+    clean = clean && bodies.empty();
+    FileOutcome outcome{clean ? kExitOk : kExitFailed, 0, {}};
+    if (!batch) {
+        for (const Scan& scan : scans)
+            PrintScan(scan);
+        if (!bodies.empty()) {
+            Out("chunk bodies:\n");
+            for (const std::string& p : bodies)
+                Out("  problem: %s\n", p.c_str());
+        }
+        Out("%s\n", clean ? "OK" : "PROBLEMS FOUND");
+        return outcome;
+    }
+    // A file that cannot be opened at all is a failure of the batch, not a finding.
+    for (const Scan& scan : scans) {
+        if (scan.report.opened) continue;
+        Err("tavimet-cli: cannot open %s: %s\n", scan.file.c_str(), scan.openFailure.c_str());
+        outcome.status = kResErrCannotOpen;
+        return outcome;
+    }
+    if (!json) {
+        if (clean) return outcome;
+        std::vector<std::string> phrases;
+        for (const Scan& scan : scans)
+            Phrases(scan, shown, phrases);
+        phrases.insert(phrases.end(), bodies.begin(), bodies.end());
+        std::string line = shown + ":";
+        for (size_t i = 0; i < phrases.size(); ++i)
+            line += (i ? "; " : " ") + phrases[i];
+        Out("%s\n", line.c_str());
+        return outcome;
+    }
+    JsonWriter w;
+    w.BeginObject();
+    w.Key("clean").Bool(clean);
+    w.Key("scans").BeginArray();
+    for (const Scan& scan : scans) {
+        const IffCheckReport& r = scan.report;
+        w.BeginObject();
+        w.Key("file").String(scan.file);
+        w.Key("version");
+        if (r.version)
+            w.String(std::to_string(r.version >> 8) + "." + std::to_string(r.version & 0xFF));
+        else
+            w.Null();
+        w.Key("length").Int(r.length);
+        w.Key("chunks").Int(r.chunks);
+        w.Key("free_chunks").Int(r.freeChunks);
+        w.Key("free_bytes").Int(r.freeBytes);
+        w.Key("chain_break").Int(r.chainBreak);
+        w.Key("interrupted_tail").Bool(r.interruptedTail);
+        w.Key("problems").BeginArray();
+        for (const std::string& p : r.problems)
+            w.String(p);
+        w.EndArray();
+        w.EndObject();
+    }
+    w.EndArray();
+    w.Key("body_problems").BeginArray();
+    for (const std::string& p : bodies)
+        w.String(p);
+    w.EndArray();
+    w.EndObject();
+    outcome.json = w.Text();
+    return outcome;
+}
+
 } // namespace
 
 void RegisterCheck(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("check", "Check the chunk structure of an IFF file");
-    static std::string path;
-    cmd->add_option("PATH", path, "IFF file, or an object by name (PATH.iff and PATH.spf)")
-        ->required();
+    static BatchOptions options;
+    AddBatchOptions(*cmd, options, "IFF file, or an object by name (PATH.iff and PATH.spf)");
+    cmd->add_flag("--json", options.json, "print JSON (always the several-files form)");
     cmd->callback([&status] {
-        std::vector<std::string> files = ExistingObjectFiles(path);
-        // A path the object rows do not name (another extension, or nothing there by name) is
-        // checked as the file it names, which reports it when it is missing.
-        if (files.empty()) files.push_back(path);
-        bool clean = true;
-        for (const std::string& file : files)
-            clean = CheckOneFile(file) && clean;
-        const std::vector<std::string> bodies = CheckBodies(path);
-        if (!bodies.empty()) {
-            std::printf("chunk bodies:\n");
-            for (const std::string& p : bodies)
-                std::printf("  problem: %s\n", p.c_str());
-            clean = false;
+        const FileWork work = [](const std::string& path, const std::string& shown, bool batch) {
+            return CheckObject(path, shown, batch, options.json);
+        };
+        // The one-file form has no JSON: --json always prints the several-files document.
+        if (!IsBatch(options) && !options.json) {
+            status = work(options.paths.front(), options.paths.front(), false).exit;
+            return;
         }
-        std::printf("%s\n", clean ? "OK" : "PROBLEMS FOUND");
-        status = clean ? kExitOk : kExitFailed;
+        const BatchTotals totals = RunBatch(options, work, false);
+        if (!options.json)
+            Out("%d files checked: %d clean, %d with problems\n", totals.files,
+                totals.files - totals.failed, totals.failed);
+        status = totals.failed ? kExitFailed : kExitOk;
     });
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "Batch.h"
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
@@ -45,82 +46,86 @@ struct Row {
     int32_t size;
 };
 
+// Lists the chunks of one file; the JSON document goes into the outcome.
+FileOutcome ListChunks(const std::string& path, bool json) {
+    FileOutcome outcome;
+    std::unique_ptr<CResourceFile> file;
+    if (int32_t e = OpenForReading(path, file)) {
+        PrintOpenFailure(path, e, std::nullopt, true);
+        return FileOutcome{kExitFailed, e, {}};
+    }
+    // A damaged file is listed as far as it can be read: the damage is named, not fatal.
+    std::optional<ChainBreak> damage = NotedBreak(file.get());
+    int32_t unreadable = 0;
+    std::vector<Row> rows;
+    const int32_t types = file->CountTypes();
+    for (int32_t t = 1; t <= types; ++t) {
+        const uint32_t type = file->GetTypeAt(t);
+        const int32_t count = file->CountChunks(type);
+        for (int32_t i = 1; i <= count; ++i) {
+            ClearPlatformFailure();
+            CChunk* chunk = file->GetChunkAt(type, i);
+            if (!chunk) {
+                Err("tavimet-cli: cannot read chunk %d of type '%s': %s; it is left out\n", i,
+                    TypeText(type).c_str(), StatusText(file->LastError()).c_str());
+                unreadable = file->LastError() ? file->LastError() : kResErrShortRead;
+                continue;
+            }
+            Row row{type, 0, 0, {}, chunk->Size()};
+            CFixedString<64> label;
+            file->GetId(chunk, row.id);
+            row.variant = file->GetVariant(chunk);
+            file->GetLabel(chunk, label);
+            row.label = label.Text();
+            // A fetched chunk already has its place in the file: giving it back writes nothing.
+            (void)file->ReleaseChunk(chunk);
+            rows.push_back(std::move(row));
+        }
+    }
+    // Opened read-only, so closing writes nothing.
+    (void)file->Close();
+    file.reset();
+    if (unreadable || damage) damage = FindDamage(damage, path);
+    if (damage)
+        Err("tavimet-cli: warning: %s is damaged at offset %d; the list holds what can be read "
+            "(see tavimet-cli check)\n",
+            damage->path.c_str(), damage->offset);
+    // Chunks that cannot be read in a file that is not known to be damaged are a failure.
+    if (unreadable && !damage) outcome = FileOutcome{kExitFailed, unreadable, {}};
+    if (json) {
+        JsonWriter w;
+        w.BeginObject().Key("chunks").BeginArray();
+        for (const Row& r : rows) {
+            w.BeginObject();
+            w.Key("type").String(TypeText(r.type));
+            w.Key("id").Int(r.id);
+            w.Key("variant").Int(r.variant);
+            w.Key("label").String(r.label);
+            w.Key("size").Int(r.size);
+            w.EndObject();
+        }
+        w.EndArray().EndObject();
+        outcome.json = w.Text();
+    } else {
+        Out("%-6s %7s %7s %10s  %s\n", "TYPE", "ID", "VARIANT", "SIZE", "LABEL");
+        for (const Row& r : rows)
+            Out("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.id, r.variant,
+                r.size, Json8Quote(r.label).c_str());
+    }
+    return outcome;
+}
+
 } // namespace
 
 void RegisterChunks(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("chunks", "List every chunk of a resource file");
-    static std::string path;
-    static bool json = false;
-    cmd->add_option("PATH", path, "resource file (.iff or .spf)")->required();
-    cmd->add_flag("--json", json, "print JSON");
+    static BatchOptions options;
+    AddBatchOptions(*cmd, options, "resource file (.iff or .spf)");
+    cmd->add_flag("--json", options.json, "print JSON");
     cmd->callback([&status] {
-        std::unique_ptr<CResourceFile> file;
-        if (int32_t e = OpenForReading(path, file)) {
-            PrintOpenFailure(path, e, std::nullopt, true);
-            status = kExitFailed;
-            return;
-        }
-        // A damaged file is listed as far as it can be read: the damage is named, not fatal.
-        std::optional<ChainBreak> damage = NotedBreak(file.get());
-        bool unreadable = false;
-        std::vector<Row> rows;
-        const int32_t types = file->CountTypes();
-        for (int32_t t = 1; t <= types; ++t) {
-            const uint32_t type = file->GetTypeAt(t);
-            const int32_t count = file->CountChunks(type);
-            for (int32_t i = 1; i <= count; ++i) {
-                ClearPlatformFailure();
-                CChunk* chunk = file->GetChunkAt(type, i);
-                if (!chunk) {
-                    std::fprintf(stderr,
-                                 "tavimet-cli: cannot read chunk %d of type '%s': %s; it is left "
-                                 "out\n",
-                                 i, TypeText(type).c_str(), StatusText(file->LastError()).c_str());
-                    unreadable = true;
-                    continue;
-                }
-                Row row{type, 0, 0, {}, chunk->Size()};
-                CFixedString<64> label;
-                file->GetId(chunk, row.id);
-                row.variant = file->GetVariant(chunk);
-                file->GetLabel(chunk, label);
-                row.label = label.Text();
-                // A fetched chunk already has its place in the file: giving it back writes nothing.
-                (void)file->ReleaseChunk(chunk);
-                rows.push_back(std::move(row));
-            }
-        }
-        // Opened read-only, so closing writes nothing.
-        (void)file->Close();
-        file.reset();
-        if (unreadable || damage) damage = FindDamage(damage, path);
-        if (damage)
-            std::fprintf(stderr,
-                         "tavimet-cli: warning: %s is damaged at offset %d; the list holds what "
-                         "can be read (see tavimet-cli check)\n",
-                         damage->path.c_str(), damage->offset);
-        // Chunks that cannot be read in a file that is not known to be damaged are a failure.
-        status = unreadable && !damage ? kExitFailed : kExitOk;
-        if (json) {
-            JsonWriter w;
-            w.BeginObject().Key("chunks").BeginArray();
-            for (const Row& r : rows) {
-                w.BeginObject();
-                w.Key("type").String(TypeText(r.type));
-                w.Key("id").Int(r.id);
-                w.Key("variant").Int(r.variant);
-                w.Key("label").String(r.label);
-                w.Key("size").Int(r.size);
-                w.EndObject();
-            }
-            w.EndArray().EndObject();
-            std::printf("%s\n", w.Text().c_str());
-        } else {
-            std::printf("%-6s %7s %7s %10s  %s\n", "TYPE", "ID", "VARIANT", "SIZE", "LABEL");
-            for (const Row& r : rows)
-                std::printf("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.id,
-                            r.variant, r.size, Json8Quote(r.label).c_str());
-        }
+        status = RunFilesCommand(options, [](const std::string& path, const std::string&, bool) {
+            return ListChunks(path, options.json);
+        });
     });
 }
 

@@ -41,6 +41,7 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         report.problems.push_back("the file cannot be opened for reading");
         return false;
     }
+    report.opened = true;
     report.length = file->Length();
     uint8_t header[iff::kFileHeaderSize];
     if (report.length < iff::kFileHeaderSize || !file->Seek(0) ||

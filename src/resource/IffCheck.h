@@ -7,6 +7,7 @@
 #include <vector>
 
 struct IffCheckReport {
+    bool opened = false; // false: the file could not be opened (the platform's failure says why)
     int32_t version = 0; // 0x100 for 1.0, 0x200 / 0x205 for 2.x; 0 when the header is unknown
     int32_t length = 0;  // file length in bytes
     int32_t chunks = 0;  // used chunks met by the scan (maps and internal chunks included)

@@ -134,21 +134,33 @@ int32_t CIffFileBase::DeleteFileAt(const char* path) {
 }
 
 int32_t CIffFileBase::CompactChunks(bool dropMaps) {
-    std::unordered_map<int32_t, int32_t*> byOffset;
+    // Every offset the index holds, by offset (the last one listed wins where two are equal).
+    // Compaction reports moves in the order of the old offsets, so a sorted list finds them.
+    std::vector<std::pair<int32_t, int32_t*>> byOffset;
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEach([&](IndexEntry& e) {
-            if (e.offset >= 0) byOffset[e.offset] = &e.offset;
+            if (e.offset >= 0) byOffset.emplace_back(e.offset, &e.offset);
             for (int32_t& r : e.replaces)
-                byOffset[r] = &r;
+                byOffset.emplace_back(r, &r);
         });
+    std::stable_sort(byOffset.begin(), byOffset.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // A chunk copied behind the chain moves again later, from its new place.
+    std::unordered_map<int32_t, int32_t*> behind;
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
-        auto it = byOffset.find(from);
-        if (it == byOffset.end()) return;
-        // A chunk copied behind the chain moves again later, from its new place.
-        int32_t* offset = it->second;
+        int32_t* offset = nullptr;
+        auto last = std::upper_bound(byOffset.begin(), byOffset.end(), from,
+                                     [](int32_t v, const auto& e) { return v < e.first; });
+        if (last != byOffset.begin() && std::prev(last)->first == from && std::prev(last)->second) {
+            offset = std::prev(last)->second;
+            std::prev(last)->second = nullptr;
+        } else if (auto it = behind.find(from); it != behind.end()) {
+            offset = it->second;
+            behind.erase(it);
+        }
+        if (!offset) return;
         *offset = to;
-        byOffset.erase(it);
-        byOffset[to] = offset;
+        if (to > from) behind[to] = offset;
     });
 }
 
@@ -519,7 +531,7 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
         e.replaces.push_back(copy);
         return err;
     }
-    if (appended && copy + need == m_store.File()->Length() && m_store.File()->SetLength(copy))
+    if (appended && copy + need == m_store.File()->Length() && m_store.SetLength(copy))
         m_store.freeSpace -= need;
     m_store.lastAlloc = lastAlloc;
     return AfterChunkWrite();
@@ -540,7 +552,7 @@ int32_t CIffFileBase::WriteAtNewPlace(const IndexEntry& e, const iff::ChunkHeade
 void CIffFileBase::GiveBack(int32_t pos, int32_t size, bool appended) {
     if (!appended) {
         m_store.freeSpace += size;
-    } else if (m_store.File()->SetLength(pos)) {
+    } else if (m_store.SetLength(pos)) {
         if (m_store.lastAlloc == pos) m_store.lastAlloc = -1;
     }
 }

@@ -4,6 +4,7 @@
 #include "resource/IffFormat.h"
 #include "resource/ResourceFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -22,19 +23,50 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     readFailed = false;
     tailAt = -1;
     mapClaimsWhole = false;
+    ForgetReads();
 }
 
 std::unique_ptr<CFileObject> CIffStore::Detach() {
+    ForgetReads();
     return std::move(m_file);
 }
 
 int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
-    if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
+    if (!m_file || pos < 0) return kResErrShortRead;
+    // Small reads (headers, small bodies) come from the bytes read ahead with an earlier one:
+    // walking a chain of small chunks then costs one read per stretch, not two calls a chunk.
+    if (count > 0 && count <= kReadAhead && count <= m_file->Length() - pos) {
+        const bool held = pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count;
+        if (!held) {
+            ForgetReads();
+            if (m_ahead.empty()) m_ahead.resize(kReadAhead);
+            const int32_t n = std::min(kReadAhead, m_file->Length() - pos);
+            if (!m_file->Seek(pos)) return kResErrShortRead;
+            const int32_t got = m_file->Read(m_ahead.data(), n);
+            if (got < count) return kResErrShortRead;
+            m_aheadStart = pos;
+            m_aheadLength = got;
+        }
+        std::memcpy(buf, m_ahead.data() + (pos - m_aheadStart), size_t(count));
+        return kResOk;
+    }
+    if (!m_file->Seek(pos)) return kResErrShortRead;
     if (count <= 0) return kResOk;
     return m_file->Read(buf, count) == count ? kResOk : kResErrShortRead;
 }
 
+bool CIffStore::SetLength(int32_t length) {
+    ForgetReads();
+    return m_file->SetLength(length);
+}
+
+void CIffStore::ForgetReads() {
+    m_aheadStart = 0;
+    m_aheadLength = 0;
+}
+
 int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
+    ForgetReads();
     if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
     if (count <= 0) return kResOk;
     int32_t done = m_file->Write(buf, count);
@@ -45,15 +77,7 @@ int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
     return done == count ? kResOk : kResErrShortWrite;
 }
 
-bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
-    uint8_t b[kChunkHeaderV2];
-    readFailed = false;
-    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
-    ++headerReads;
-    if (ReadAt(pos, b, m_headerSize) != kResOk) {
-        readFailed = true;
-        return false;
-    }
+void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
     h.type = GetBE32(b);
     h.size = int32_t(GetBE32(b + 4));
     h.id = int16_t(GetBE16(b + 8));
@@ -70,6 +94,18 @@ bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
         }
         h.label[n] = 0;
     }
+}
+
+bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
+    uint8_t b[kChunkHeaderV2];
+    readFailed = false;
+    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
+    ++headerReads;
+    if (ReadAt(pos, b, m_headerSize) != kResOk) {
+        readFailed = true;
+        return false;
+    }
+    ParseHeader(b, h);
     return true;
 }
 
@@ -174,14 +210,14 @@ int32_t CIffStore::Allocate(int32_t need, int32_t& pos, bool* appended,
     case End::Damaged:
         return kResErrDamaged;
     case End::Tail:
-        if (!m_file->SetLength(p)) return kResErrCannotOpen;
+        if (!SetLength(p)) return kResErrCannotOpen;
         break;
     case End::Whole:
         break;
     }
     if (appended) *appended = true;
     if (int32_t e = WriteFreeHeader(p, need, placeholder)) {
-        m_file->SetLength(p); // a header cut short is not left behind the chain
+        SetLength(p); // a header cut short is not left behind the chain
         return e;
     }
     lastAlloc = p;
@@ -209,25 +245,9 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
 
 int32_t CIffStore::DropTail() {
     if (tailAt < 0) return kResOk;
-    if (!m_file->SetLength(tailAt)) return kResErrCannotOpen;
+    if (!SetLength(tailAt)) return kResErrCannotOpen;
     tailAt = -1;
     return kResOk;
-}
-
-int32_t CIffStore::ChainEnd(int32_t pos) {
-    int32_t end = pos;
-    switch (WalkToEnd(pos, end)) {
-    case End::ReadFailed:
-        return kResErrShortRead;
-    case End::Damaged:
-        return kResErrDamaged;
-    case End::Tail:
-        if (!m_file->SetLength(end)) return kResErrCannotOpen;
-        return end;
-    case End::Whole:
-        return end;
-    }
-    return end;
 }
 
 int32_t CIffStore::CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
@@ -254,53 +274,177 @@ int32_t CIffStore::CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cov
     return WriteAt(to, header, m_headerSize);
 }
 
+bool CIffStore::SaneHeader(int32_t pos, const ChunkHeader& h) const {
+    return h.size >= m_headerSize && h.size - m_headerSize <= kMaxBodySize &&
+           h.size <= m_file->Length() - pos;
+}
+
+bool CIffStore::CompactBlock::Holds(int32_t pos, int32_t count) const {
+    return pos >= start && count >= 0 && int64_t(pos) + count <= int64_t(start) + length;
+}
+
+bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
+    if (!block.Holds(pos, m_headerSize)) {
+        // The next stretch of the chain, read at once: its headers and the bodies of the
+        // small chunks that move together come from memory.
+        const int64_t left = int64_t(m_file->Length()) - pos;
+        if (pos < 0 || left < m_headerSize) return ReadChunkHeader(pos, h);
+        const int32_t n = int32_t(std::min<int64_t>(left, int64_t(block.bytes.size())));
+        block.length = 0;
+        if (ReadAt(pos, block.bytes.data(), n) != kResOk) return ReadChunkHeader(pos, h);
+        block.start = pos;
+        block.length = n;
+    }
+    ++headerReads;
+    readFailed = false;
+    ParseHeader(block.bytes.data() + (pos - block.start), h);
+    return SaneHeader(pos, h);
+}
+
+int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, int32_t used,
+                              int32_t shift, bool dropMaps,
+                              const std::function<void(int32_t, int32_t)>& moved) {
+    // The used chunks of the window, packed together.
+    block.packed.resize(size_t(used));
+    const uint8_t* window = block.bytes.data() + (from - block.start);
+    int32_t packed = 0;
+    for (int32_t at = 0; at < span;) {
+        ChunkHeader c;
+        ParseHeader(window + at, c);
+        if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
+            std::memcpy(block.packed.data() + packed, window + at, size_t(c.size));
+            packed += c.size;
+        }
+        at += c.size;
+    }
+    // The same order as a single chunk's move: a free chunk covers the whole gap while the
+    // packed bytes go in behind its first header, the rest of the gap gets its own header, and
+    // the first chunk's header, written last, brings every copy in at once. Only then does the
+    // old window (its copies and free chunks) join the rest, in one header write.
+    const int32_t to = from - shift;
+    const uint8_t* bytes = block.packed.data();
+    ChunkHeader first;
+    ParseHeader(bytes, first);
+    if (int32_t e = WriteFreeHeader(to, shift, &first)) return e;
+    if (int32_t e = WriteAt(to + m_headerSize, bytes + m_headerSize, used - m_headerSize)) return e;
+    if (int32_t e = WriteFreeHeader(to + used, shift - used)) return e;
+    if (int32_t e = WriteAt(to, bytes, m_headerSize)) return e;
+    if (moved) {
+        int32_t placed = 0;
+        for (int32_t at = 0; at < span;) {
+            ChunkHeader c;
+            ParseHeader(window + at, c);
+            if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
+                moved(from + at, to + placed);
+                placed += c.size;
+            }
+            at += c.size;
+        }
+    }
+    if (int32_t e = WriteFreeHeader(to + used, shift - used + span)) return e;
+    freeSpace += used;
+    return kResOk;
+}
+
 int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved) {
     if (!m_file) return kResErrNotOpen;
     std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[kTransferBuffer]);
     if (!buf) return kResErrNoMemory;
     // Moving chunks over a broken chain would write over what lies behind the break; the
     // remains of a stopped append are cut off first.
-    const int32_t chainEnd = ChainEnd(kFileHeaderSize);
-    if (chainEnd < 0) return chainEnd;
+    CompactBlock block;
+    try {
+        block.bytes.resize(size_t(std::clamp<int64_t>(m_file->Length(), 1, kCompactBlock)));
+    } catch (const std::bad_alloc&) {
+        return kResErrNoMemory;
+    }
+    int32_t chainEnd = kFileHeaderSize;
+    {
+        ChunkHeader h;
+        while (BlockHeader(block, chainEnd, h))
+            chainEnd += h.size;
+    }
+    block.length = 0; // cutting off a tail below changes what the block read
+    switch (BreakAt(chainEnd)) {
+    case End::ReadFailed:
+        return kResErrShortRead;
+    case End::Damaged:
+        return kResErrDamaged;
+    case End::Tail:
+        if (!SetLength(chainEnd)) return kResErrCannotOpen;
+        break;
+    case End::Whole:
+        break;
+    }
     int32_t p = kFileHeaderSize;
     int32_t shift = 0;
     ChunkHeader h;
-    while (ReadChunkHeader(p, h)) {
+    while (BlockHeader(block, p, h)) {
         if ((h.flags & kFlagFree) || (dropMaps && h.type == kTypeMap)) {
             shift += h.size;
             p += h.size;
             continue;
         }
-        if (shift > 0) {
-            const int32_t to = p - shift;
-            const bool overlaps = h.size + m_headerSize > shift;
-            if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
-                // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
-                // goes behind the chain first, its old place joins the gap, and it comes down
-                // from there. Stopping anywhere leaves one or two equal copies, never none.
-                if (int32_t e = CopyChunk(p, chainEnd, h.size, h.size, 0, buf.get())) return e;
-                if (int32_t e = WriteFreeHeader(to, shift + h.size)) return e;
-                if (moved) moved(p, chainEnd);
-                if (int32_t e = CopyChunk(chainEnd, to, h.size, shift + h.size, shift, buf.get()))
-                    return e;
-                if (moved) moved(chainEnd, to);
-                if (int32_t e = FreeChunk(chainEnd)) return e;
-                if (!m_file->SetLength(chainEnd)) return kResErrCannotOpen;
-            } else if (!overlaps) {
-                // The old copy stays in the chain until the new one is complete: the free chunk
-                // behind the new copy ends where the old one begins, and the old one is freed
-                // last. A header write cut anywhere leaves one copy or two, never none.
-                if (int32_t e = CopyChunk(p, to, h.size, shift, shift - h.size, buf.get()))
-                    return e;
-                if (moved) moved(p, to);
-                if (int32_t e = FreeChunk(p)) return e;
-            } else {
-                // (Only when the file is too large to grow behind its chain.) The free chunk in
-                // front covers the old copy too, which the move overwrites.
-                if (int32_t e = CopyChunk(p, to, h.size, shift + h.size, shift, buf.get()))
-                    return e;
-                if (moved) moved(p, to);
+        if (shift == 0) {
+            p += h.size;
+            continue;
+        }
+        // Neighbouring chunks that fit into the gap with room for a free header behind them
+        // move together, straight from the block.
+        if (h.size + m_headerSize <= shift && !block.Holds(p, h.size) && block.start != p) {
+            block.length = 0; // read again from here, so the window starts in the block
+            if (!BlockHeader(block, p, h)) break;
+        }
+        int32_t used = 0, span = 0;
+        for (int32_t at = p;;) {
+            ChunkHeader next;
+            // Only what the block holds joins the window: reading another block would drop
+            // the bytes of the chunks already taken.
+            if (at != p && (!block.Holds(at, m_headerSize) || !BlockHeader(block, at, next))) break;
+            const ChunkHeader& c = at == p ? h : next;
+            // Free chunks inside the window are left behind; only the used bytes must fit.
+            const bool skipped = (c.flags & kFlagFree) || (dropMaps && c.type == kTypeMap);
+            if (!block.Holds(at, c.size)) break;
+            if (!skipped) {
+                if (int64_t(used) + c.size + m_headerSize > shift) break;
+                used += c.size;
             }
+            span += c.size;
+            at += c.size;
+        }
+        if (used > 0) {
+            if (int32_t e = MoveWindow(block, p, span, used, shift, dropMaps, moved)) return e;
+            shift += span - used;
+            p += span;
+            continue;
+        }
+        block.length = 0; // the moves below write where the block was read
+        const int32_t to = p - shift;
+        const bool overlaps = h.size + m_headerSize > shift;
+        if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
+            // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
+            // goes behind the chain first, its old place joins the gap, and it comes down
+            // from there. Stopping anywhere leaves one or two equal copies, never none.
+            if (int32_t e = CopyChunk(p, chainEnd, h.size, h.size, 0, buf.get())) return e;
+            if (int32_t e = WriteFreeHeader(to, shift + h.size)) return e;
+            if (moved) moved(p, chainEnd);
+            if (int32_t e = CopyChunk(chainEnd, to, h.size, shift + h.size, shift, buf.get()))
+                return e;
+            if (moved) moved(chainEnd, to);
+            if (int32_t e = FreeChunk(chainEnd)) return e;
+            if (!SetLength(chainEnd)) return kResErrCannotOpen;
+        } else if (!overlaps) {
+            // The old copy stays in the chain until the new one is complete: the free chunk
+            // behind the new copy ends where the old one begins, and the old one is freed
+            // last. A header write cut anywhere leaves one copy or two, never none.
+            if (int32_t e = CopyChunk(p, to, h.size, shift, shift - h.size, buf.get())) return e;
+            if (moved) moved(p, to);
+            if (int32_t e = FreeChunk(p)) return e;
+        } else {
+            // (Only when the file is too large to grow behind its chain.) The free chunk in
+            // front covers the old copy too, which the move overwrites.
+            if (int32_t e = CopyChunk(p, to, h.size, shift + h.size, shift, buf.get())) return e;
+            if (moved) moved(p, to);
         }
         p += h.size;
     }
@@ -308,7 +452,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     // A header that could not be read is not the end of the chain.
     if (readFailed) return kResErrShortRead;
     if (p == m_file->Length()) {
-        if (!m_file->SetLength(p - shift)) return kResErrCannotOpen;
+        if (!SetLength(p - shift)) return kResErrCannotOpen;
         freeSpace = 0;
     } else {
         // The chain ends before the end of the file: keep the unreadable tail as it is,

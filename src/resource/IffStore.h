@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CFileObject;
 
@@ -34,6 +35,11 @@ public:
     // Raw I/O at an offset; status results (-48 short read or failed seek, -46 short write).
     int32_t ReadAt(int32_t pos, void* buf, int32_t count);
     int32_t WriteAt(int32_t pos, const void* buf, int32_t count);
+    // Makes the file end at length (and forgets what was read ahead).
+    bool SetLength(int32_t length);
+    // Forgets the bytes read ahead; whoever changes the file other than through the store
+    // calls it.
+    void ForgetReads();
 
     // A complete header at pos whose size is sane: at least one header, within the file, and a
     // body of at most 0x40000000 bytes. Anything else ends a walk of the chain.
@@ -81,10 +87,26 @@ public:
     bool mapClaimsWhole = false;
 
 private:
+    // Compaction reads the chain in blocks of this many bytes.
+    static constexpr int32_t kCompactBlock = 1 << 20;
+    struct CompactBlock {
+        std::vector<uint8_t> bytes;
+        std::vector<uint8_t> packed; // the used chunks of a window, moved together
+        int32_t start = 0;
+        int32_t length = 0; // 0: nothing read
+        bool Holds(int32_t pos, int32_t count) const;
+    };
+    void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
+    // The checks ReadChunkHeader makes of a header read at pos.
+    bool SaneHeader(int32_t pos, const ChunkHeader& h) const;
+    // ReadChunkHeader through the block, which is read again when it does not hold pos.
+    bool BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h);
+    // Moves the used chunks among span bytes of neighbouring chunks at from (all in the block)
+    // down by shift, packed together into used bytes; shift leaves room for a free header
+    // behind them. Free chunks (and maps, with dropMaps) of the window join the free space.
+    int32_t MoveWindow(CompactBlock& block, int32_t from, int32_t span, int32_t used, int32_t shift,
+                       bool dropMaps, const std::function<void(int32_t, int32_t)>& moved);
     int32_t WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like = nullptr);
-    // Where the chain starting at pos ends, a tail cut off; -48 when a header could not be
-    // read, -97 when the chain is damaged.
-    int32_t ChainEnd(int32_t pos);
     // Copies the chunk of size bytes at from to to, its header last: until then a free chunk of
     // cover bytes stands at to, and rest bytes (if any) behind the copy become a free chunk.
     int32_t CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
@@ -92,6 +114,11 @@ private:
 
     std::unique_ptr<CFileObject> m_file;
     int32_t m_headerSize;
+    // Bytes read ahead by a small read, for the next ones.
+    static constexpr int32_t kReadAhead = 4096;
+    std::vector<uint8_t> m_ahead;
+    int32_t m_aheadStart = 0;
+    int32_t m_aheadLength = 0;
 };
 
 } // namespace iff

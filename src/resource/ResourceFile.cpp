@@ -1,5 +1,7 @@
 #include "resource/ResourceFile.h"
 
+#include <atomic>
+
 #include "common/BoundedString.h"
 #include "resource/IffFormat.h"
 
@@ -41,14 +43,15 @@ bool CChunk::Resize(int32_t n) {
 }
 
 namespace {
-StringTableReader g_stringTableReader = nullptr;
-}
+// Every table object installs the reader, also on the threads that read many files at once.
+std::atomic<StringTableReader> g_stringTableReader{nullptr};
+} // namespace
 
 void SetStringTableReader(StringTableReader reader) {
-    g_stringTableReader = reader;
+    g_stringTableReader.store(reader, std::memory_order_relaxed);
 }
 StringTableReader GetStringTableReader() {
-    return g_stringTableReader;
+    return g_stringTableReader.load(std::memory_order_relaxed);
 }
 
 CResourceFile::~CResourceFile() = default;
@@ -56,8 +59,9 @@ CResourceFile::~CResourceFile() = default;
 int32_t CResourceFile::GetString(CBoundedString& out, int16_t tableId, int32_t index) {
     out.Clear();
     if (!IsOpen()) return SetError(kResErrNotOpen);
-    if (!g_stringTableReader) return SetError(kResOk);
-    return SetError(g_stringTableReader(*this, out, tableId, index));
+    const StringTableReader reader = GetStringTableReader();
+    if (!reader) return SetError(kResOk);
+    return SetError(reader(*this, out, tableId, index));
 }
 
 int32_t CResourceFile::ReleaseChunk(CChunk* chunk) {

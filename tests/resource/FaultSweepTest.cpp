@@ -133,8 +133,10 @@ std::vector<uint8_t> Version5Table(int16_t n) {
 // An object file of either version: behaviours, a definition, a large sprite, two tree tables
 // with their names (the first one stored as version 5), and filler chunks between them that are
 // freed when free is set (by marking their headers, so that no compaction runs before the edit
-// under test; such a 2.5 file has no map and opens by a scan).
-void MakeBase(const std::string& path, Version v, bool free, int fillerSize, int spriteSize) {
+// under test; such a 2.5 file has no map and opens by a scan). smallChunks small behaviours
+// follow the first filler, so that a compaction moves many neighbours at once.
+void MakeBase(const std::string& path, Version v, bool free, int fillerSize, int spriteSize,
+              int smallChunks) {
     std::filesystem::remove(path);
     {
         auto file = NewIff(v);
@@ -142,6 +144,8 @@ void MakeBase(const std::string& path, Version v, bool free, int fillerSize, int
         ASSERT_EQ(file->Open(path.c_str()), kResOk);
         Add(*file, kOBJD, 128, "Sample object", 216);
         Add(*file, kFILL, 1, "", size_t(fillerSize));
+        for (int i = 0; i < smallChunks; ++i)
+            Add(*file, kBHAV, int16_t(5000 + i), i % 2 ? "" : "small", 1 + size_t(i) * 7 % 61);
         for (int16_t i = 0; i < 4; ++i)
             Add(*file, kBHAV, int16_t(4096 + i), "routine", 40 + 30 * size_t(i));
         Add(*file, kFILL, 2, "", size_t(fillerSize));
@@ -185,6 +189,7 @@ struct Scenario {
     int spriteSize = 6000;
     // For an edit of several steps: the first steps alone, whose result is a state too.
     std::function<void(const std::string& path, Version v, const Arm& arm)> firstSteps = nullptr;
+    int smallChunks = 0;
 };
 
 struct Counts {
@@ -280,7 +285,7 @@ protected:
     }
 
     Tally Sweep(const Scenario& s) {
-        MakeBase(basePath, s.version, s.freeFillers, s.fillerSize, s.spriteSize);
+        MakeBase(basePath, s.version, s.freeFillers, s.fillerSize, s.spriteSize, s.smallChunks);
         std::vector<Snapshot> states(1);
         EXPECT_TRUE(Snap(basePath, s.version, states.back()));
         if (s.firstSteps) {
@@ -503,6 +508,14 @@ TEST_F(FaultSweep, CompactionMovingChunkLargerThanItsGap) {
                   EditCompact, 20000}));
     Expect(Sweep({"close with compaction, sprite larger than its gap, 2.5", Version::V25, true,
                   5200, EditCompact, 20000}));
+}
+
+// Many small neighbours move through the gap a window at a time: a stop anywhere keeps them.
+TEST_F(FaultSweep, CompactionMovingManySmallChunks) {
+    Expect(Sweep({"close with compaction, 60 small chunks, 1.0", Version::V1, true, 2000,
+                  EditCompact, 6000, nullptr, 60}));
+    Expect(Sweep({"close with compaction, 60 small chunks, 2.5", Version::V25, true, 2000,
+                  EditCompact, 6000, nullptr, 60}));
 }
 
 TEST_F(FaultSweep, ApplyPathIn10File) {

@@ -173,6 +173,100 @@ TEST_F(IffStoreTest, CompactionKeepsTheChainWholeAfterEveryMove) {
     EXPECT_EQ(store.freeSpace, 0);
 }
 
+// Small reads come from bytes read ahead, but a write or a new length is never hidden by them.
+TEST_F(IffStoreTest, BytesReadAheadNeverHideAChange) {
+    std::vector<int32_t> at;
+    for (int i = 0; i < 40; ++i)
+        at.push_back(Put(40 + i, uint8_t(i)));
+    store.Detach();
+    CFaultFiles counting;
+    CPlatformFilesScope scope(counting);
+    iff::CIffStore s{16};
+    s.Attach(OpenFileObject(path.c_str(), true));
+    ASSERT_NE(s.File(), nullptr);
+    iff::ChunkHeader h;
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(s.ReadChunkHeader(at[size_t(i)], h));
+        EXPECT_EQ(h.size, 40 + i);
+    }
+    // The whole chain came in a read or two (a seek and a read each).
+    EXPECT_LE(counting.Operations(), 4);
+    h.id = 999;
+    ASSERT_EQ(s.WriteChunkHeader(at[3], h), 0);
+    ASSERT_TRUE(s.ReadChunkHeader(at[3], h));
+    EXPECT_EQ(h.id, 999);
+    uint8_t byte = 0;
+    ASSERT_EQ(s.ReadAt(at[5] + 16, &byte, 1), 0);
+    EXPECT_EQ(byte, 5);
+    ASSERT_TRUE(s.SetLength(at[5]));
+    EXPECT_FALSE(s.ReadChunkHeader(at[5], h));
+    EXPECT_NE(s.ReadAt(at[5] + 16, &byte, 1), 0);
+    ASSERT_TRUE(s.ReadChunkHeader(at[4], h));
+    EXPECT_EQ(h.size, 44);
+    s.Detach().reset();
+}
+
+// Small neighbours move through a gap together, many at a time, with every byte and the order
+// kept, the chain whole whenever a move is reported, and far fewer file operations than chunks.
+TEST_F(IffStoreTest, CompactionMovesSmallNeighboursTogether) {
+    struct Kept {
+        int32_t size;
+        uint8_t fill;
+    };
+    std::vector<Kept> kept;
+    std::vector<int32_t> freed;
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int i = 0; i < 600; ++i) {
+        const int32_t size = 17 + int32_t(next() >> 16) % 180;
+        const bool free = i < 3 || next() % 5 == 0;
+        const int32_t p = Put(size, uint8_t(i));
+        if (free)
+            freed.push_back(p);
+        else
+            kept.push_back({size, uint8_t(i)});
+    }
+    for (int32_t p : freed)
+        ASSERT_EQ(store.FreeChunk(p), 0);
+    store.Detach();
+    CFaultFiles counting;
+    {
+        CPlatformFilesScope scope(counting);
+        iff::CIffStore s{16};
+        s.Attach(OpenFileObject(path.c_str(), true));
+        ASSERT_NE(s.File(), nullptr);
+        int moves = 0;
+        ASSERT_EQ(s.Compact(false,
+                            [&](int32_t from, int32_t to) {
+                                ++moves;
+                                EXPECT_LT(to, from);
+                                if (moves % 50 == 0) {
+                                    EXPECT_TRUE(ChainIsWhole(ReadAll(path)));
+                                }
+                            }),
+                  0);
+        EXPECT_EQ(moves, int(kept.size()));
+        EXPECT_EQ(s.freeSpace, 0);
+    }
+    EXPECT_LT(counting.Operations(), int64_t(kept.size()));
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    size_t pos = 64;
+    for (const Kept& k : kept) {
+        ASSERT_LE(pos + 16, bytes.size());
+        const size_t size = iff::GetBE32(bytes.data() + pos + 4);
+        ASSERT_EQ(size, size_t(k.size));
+        EXPECT_EQ(iff::GetBE32(bytes.data() + pos), kTTAB);
+        EXPECT_EQ(iff::GetBE16(bytes.data() + pos + 10) & iff::kFlagFree, 0);
+        EXPECT_EQ(bytes[pos + 16], k.fill);
+        EXPECT_EQ(bytes[pos + size - 1], k.fill);
+        pos += size;
+    }
+    EXPECT_EQ(pos, bytes.size());
+    IffCheckReport report;
+    EXPECT_TRUE(CheckIffFile(path.c_str(), report));
+    EXPECT_EQ(report.chunks, int32_t(kept.size()));
+}
+
 // Whatever operation of a compaction fails, the compaction says so (a partial write is continued
 // and may succeed).
 TEST_F(IffStoreTest, CompactionReportsEveryFailedOperation) {
