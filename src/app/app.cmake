@@ -17,6 +17,10 @@ if(_app_ready)
   target_link_libraries(tavimet_app PUBLIC tavimet_platform_ui tavimet_resources tavimet_model
     tavimet_kinds tavimet_preview tavimet_platform_search tavimet_platform_bitmap tavimet_common)
 
+  # --version and --help, answered before the toolkit starts.
+  target_sources(tavimet_app PRIVATE ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp)
+  target_link_libraries(tavimet_app PRIVATE tavimet_version)
+
   if(TARGET tavimet_platform_wx)
     add_executable(tavimet ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
     target_link_libraries(tavimet PRIVATE tavimet_app tavimet_platform_wx)
