@@ -1,5 +1,6 @@
 #include "app/EditorApp.h"
 
+#include <cstdio>
 #include <sys/stat.h>
 
 #include "app/EditorDialog.h"
@@ -21,9 +22,19 @@ bool PathPatternMatches(const std::string& pattern) {
 bool CEditorApp::InitInstance(ui::IUiSystem& ui, const std::vector<std::string>& args) {
     // The sockets layer and the control-hosting support have nothing to start on this platform.
     InstallStringTableReader();
-    if (m_instanceLock.Acquire("TavimetMutex") == platform::CInstanceLock::Result::AlreadyHeld) {
+    const std::string lockName = "TavimetMutex";
+    switch (m_lockPlaces ? m_instanceLock.Acquire(lockName, *m_lockPlaces)
+                         : m_instanceLock.Acquire(lockName)) {
+    case platform::CInstanceLock::Result::AlreadyHeld:
         ui.MessageBox("Only one copy of Tavimet is allowed at a time!", ui::MessageIcon::Error);
         return false;
+    case platform::CInstanceLock::Result::Failed:
+        // Better an editor without the guard than none at all.
+        std::fprintf(stderr, "tavimet: running without the single-instance guard: %s\n",
+                     m_instanceLock.Problem().c_str());
+        break;
+    case platform::CInstanceLock::Result::Acquired:
+        break;
     }
     CEditorDialog dialog;
     if (args.size() == 1) {

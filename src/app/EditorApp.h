@@ -1,6 +1,7 @@
 // Start-up: one copy at a time, the object file from the command line, the editor dialog.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,16 @@ public:
     // Always false: there is no message loop to run afterwards.
     bool InitInstance(ui::IUiSystem& ui, const std::vector<std::string>& args);
 
+    // Where the single-instance lock may live (tests); by default the environment's places.
+    void SetLockPlaces(const platform::LockPlaces& places) { m_lockPlaces = places; }
+
     // Result of the last dialog run (OK or Cancel), -1 when none ran; for tests only.
     int LastDialogResult() const { return m_lastResult; }
 
 private:
     // Held for the life of the application object; the system drops it when the process ends.
     platform::CInstanceLock m_instanceLock;
+    std::optional<platform::LockPlaces> m_lockPlaces;
     int m_lastResult = -1;
 };
 

@@ -61,7 +61,7 @@ int RunDemo(const DemoOptions& o) {
 
 void RegisterDemo(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand(
-        "demo", "write DIR/sample.iff, DIR/gamedata/behavior.iff and DIR/registry.ini");
+        "demo", "Write DIR/sample.iff, DIR/gamedata/behavior.iff and DIR/registry.ini");
     auto options = std::make_shared<DemoOptions>();
     cmd->add_option("DIR", options->dir, "folder to write into (created when missing)")->required();
     cmd->add_flag("--force", options->force, "overwrite sample files already in DIR");

@@ -95,7 +95,7 @@ int RunPreview(const PreviewOptions& o) {
 
 void RegisterPreview(CLI::App& app, int& status) {
     auto options = std::make_shared<PreviewOptions>();
-    auto* cmd = app.add_subcommand("preview", "render an object's preview picture as PNG");
+    auto* cmd = app.add_subcommand("preview", "Render an object's preview picture as PNG");
     cmd->add_option("PATH", options->path, "object file")->required();
     cmd->add_option("-o,--output", options->out, "PNG file to write")->required();
     cmd->add_option_function<int>(

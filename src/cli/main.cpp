@@ -6,11 +6,15 @@
 #include <string>
 
 #include "Commands.h"
+#include "Examples.h"
+#include "common/Version.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"tavimet-cli: list, check, dump, edit and render the resources of object files",
                  "tavimet-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("tavimet-cli ") + tavimet::kVersion,
+                         "Print the name and version and exit");
     int status = cli::kExitOk;
     cli::RegisterChunks(app, status);
     cli::RegisterCheck(app, status);
@@ -40,11 +44,14 @@ int main(int argc, char** argv) {
         }
         break;
     }
+    cli::AddExamples(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

@@ -634,13 +634,23 @@ public:
 
 int RunWxProgram(int argc, char** argv,
                  const std::function<int(IUiSystem&, const std::vector<std::string>&)>& body) {
+    // Without a display: one line, and the toolkit is not even started.
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!(x11 && *x11) && !(wayland && *wayland)) {
+        std::fprintf(stderr, "%s: cannot open a window: no display (DISPLAY is not set)\n",
+                     ProgramName().c_str());
+        return 1;
+    }
     wxApp::SetInstance(new CTavimetApp());
     int wargc = argc;
     if (!wxEntryStart(wargc, argv)) {
-        std::fprintf(stderr, "%s: cannot start the user interface (no display?)\n",
-                     ProgramName().c_str());
-        wxEntryCleanup();
-        return 1;
+        std::fprintf(stderr, "%s: cannot open a window: the display %s cannot be reached\n",
+                     ProgramName().c_str(), x11 && *x11 ? x11 : wayland);
+        // The toolkit's clean-up after a start without a display traps (SIGTRAP) once it has
+        // printed its own warnings: the process ends here instead.
+        std::fflush(stderr);
+        std::_Exit(1);
     }
     int status = 1;
     if (wxTheApp->CallOnInit()) {

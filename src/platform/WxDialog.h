@@ -10,8 +10,9 @@
 namespace ui {
 
 // Starts the toolkit, runs body with the toolkit's IUiSystem and the program's arguments (without
-// the program name), then shuts the toolkit down. Returns 1 with a message on standard error when
-// the toolkit cannot start (no display), else body's result.
+// the program name), then shuts the toolkit down. Without a display it writes one line on standard
+// error and returns 1 when none is named; when the one named cannot be reached, the process ends
+// there with status 1 (the toolkit cannot be shut down cleanly then). Else: body's result.
 int RunWxProgram(int argc, char** argv,
                  const std::function<int(IUiSystem&, const std::vector<std::string>&)>& body);
 

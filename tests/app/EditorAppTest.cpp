@@ -27,7 +27,9 @@ protected:
         std::string error;
         ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
         ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1); // a lock of this test's own
+        // A lock of this test's own, in a folder private to the user as the lock requires.
+        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::replace);
+        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
         SetCurrentLanguage(1);
     }
     void TearDown() override {
@@ -61,6 +63,34 @@ TEST_F(EditorAppTest, SecondCopyIsRefusedBeforeAnyWindow) {
     ASSERT_EQ(system.Messages().size(), 1u);
     EXPECT_EQ(system.Messages()[0].first, "Only one copy of Tavimet is allowed at a time!");
     EXPECT_EQ(system.Messages()[0].second, ui::MessageIcon::Error);
+}
+
+TEST_F(EditorAppTest, NoSafePlaceForTheLockRunsWithoutItAndSaysSoInOneLine) {
+    // Every place is open to other users: the editor still opens, with one line on stderr.
+    platform::LockPlaces places;
+    places.uid = ::getuid();
+    places.runtimeDir = (m_dir / "run").string();
+    places.tmpBase = (m_dir / "tmp").string();
+    places.cacheDir = (m_dir / "cache").string();
+    for (const auto& d :
+         {places.runtimeDir, places.tmpBase + "/tavimet-" + std::to_string(places.uid),
+          places.cacheDir}) {
+        fs::create_directories(d);
+        fs::permissions(d, fs::perms::all, fs::perm_options::replace);
+    }
+    ui::CMemoryUiSystem system;
+    system.SetScript([](ui::CMemoryDialog& d) { d.Click(res::kIdOk); });
+    CEditorApp app;
+    app.SetLockPlaces(places);
+    ::testing::internal::CaptureStderr();
+    app.InitInstance(system, {(m_dir / "sample.iff").string()});
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(system.DialogsRun(), 1);
+    EXPECT_TRUE(system.Messages().empty());
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_EQ(err.rfind("tavimet: running without the single-instance guard: no safe place", 0), 0u)
+        << err;
 }
 
 TEST_F(EditorAppTest, MissingFileIsNamedVerbatim) {

@@ -107,6 +107,7 @@ TEST(EditorEndToEnd, EditMaxApplyOkAndReadBack) {
     fs::path work = fs::temp_directory_path() / ("tavimet-e2e-" + std::to_string(::getpid()));
     fs::remove_all(work);
     fs::create_directories(work);
+    fs::permissions(work, fs::perms::owner_all, fs::perm_options::replace); // holds the lock
     const std::string cli = TAVIMET_CLI_EXE;
     ASSERT_EQ(std::system(
                   ("\"" + cli + "\" demo \"" + (work / "demo").string() + "\" >/dev/null").c_str()),

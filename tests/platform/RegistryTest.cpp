@@ -5,7 +5,6 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "platform/InstanceLock.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -48,29 +47,6 @@ TEST(Registry, FileIsNamedByTheEnvironment) {
     EXPECT_EQ(platform::RegistryFilePath(), "/home/u/.config/tavimet/registry.ini");
     if (savedReg) ::setenv("TAVIMET_REGISTRY", reg.c_str(), 1);
     if (savedXdg) ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
-}
-
-TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstGoes) {
-    auto dir = ScratchDir("lock");
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    std::string keep = saved ? saved : "";
-    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    {
-        platform::CInstanceLock first;
-        EXPECT_EQ(first.Acquire("TestMutex"), platform::CInstanceLock::Result::Acquired);
-        platform::CInstanceLock second;
-        EXPECT_EQ(second.Acquire("TestMutex"), platform::CInstanceLock::Result::AlreadyHeld);
-        EXPECT_FALSE(second.Held());
-        platform::CInstanceLock other;
-        EXPECT_EQ(other.Acquire("OtherMutex"), platform::CInstanceLock::Result::Acquired);
-    }
-    platform::CInstanceLock again;
-    EXPECT_EQ(again.Acquire("TestMutex"), platform::CInstanceLock::Result::Acquired);
-    if (saved)
-        ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
-    else
-        ::unsetenv("XDG_RUNTIME_DIR");
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace
