@@ -14,7 +14,7 @@ if(_app_ready)
     ${CMAKE_CURRENT_LIST_DIR}/EditorApp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreviewLayout.cpp)
   target_include_directories(tavimet_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(tavimet_app PUBLIC tavimet_platform_ui tavimet_resources tavimet_model
+  target_link_libraries(tavimet_app PUBLIC tavimet_platform_ui tavimet_resources tavimet_model tavimet_languages
     tavimet_kinds tavimet_preview tavimet_platform_search tavimet_platform_bitmap tavimet_common)
 
   if(TARGET tavimet_platform_wx)

@@ -1,5 +1,6 @@
-// tavimet-cli ttab PATH [--object ID] [--language N] [--json]: the tree table of an object,
-// read-only (a table stored below version 8 is not upgraded).
+// tavimet-cli ttab PATH [--object ID] [--language N] [--json] [--text]: the tree table of an
+// object, read-only (a table stored below version 8 is not upgraded). Names print decoded through
+// the language's code page, in JSON too with --text.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
+#include "model/LanguageText.h"
 #include "model/StatusText.h"
 #include "model/TreeTable.h"
 
@@ -19,12 +21,15 @@ void RegisterTtab(CLI::App& app, int& status) {
     static int32_t objectId = 0;
     static int32_t language = 1;
     static bool json = false;
+    static bool text = false;
     cmd->add_option("PATH", path, "object file")->required();
     auto* object =
         cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
     cmd->add_option("--language", language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
     cmd->add_flag("--json", json, "print JSON");
+    cmd->add_flag("--text", text,
+                  "names as Unicode text, decoded from the language's code page (with --json)");
     cmd->callback([&status, object] {
         SetCurrentLanguage(language);
         CObjectSet set;
@@ -64,11 +69,13 @@ void RegisterTtab(CLI::App& app, int& status) {
             std::printf("\n");
             for (int32_t i = 0; i < table.Count(); ++i) {
                 const CTreeTableEntry& e = *table.Entry(i);
-                std::printf("%3d \"%s\" action %d guard %d flags 0x%X string %d attenuation %g "
-                            "autonomy %d motives %d\n",
-                            i, e.name.Text(), e.actionId, e.guardId, e.flags, e.stringIndex,
-                            double(CTreeTable::EffectiveAttenuation(e)),
-                            int32_t(e.autonomyThreshold), e.motiveCount);
+                std::printf(
+                    "%3d \"%s\" action %d guard %d flags 0x%X string %d attenuation %g "
+                    "autonomy %d motives %d\n",
+                    i, language_text::Decode({e.name.Text(), e.name.Length()}, language).c_str(),
+                    e.actionId, e.guardId, e.flags, e.stringIndex,
+                    double(CTreeTable::EffectiveAttenuation(e)), int32_t(e.autonomyThreshold),
+                    e.motiveCount);
             }
             return;
         }
@@ -84,7 +91,11 @@ void RegisterTtab(CLI::App& app, int& status) {
         w.Key("entries").BeginArray();
         for (const CTreeTableEntry& e : table.Entries()) {
             w.BeginObject();
-            w.Key("name").String(std::string(e.name.Text(), e.name.Length()));
+            const std::string_view name(e.name.Text(), e.name.Length());
+            if (text)
+                w.Key("name").Unicode(language_text::Decode(name, language));
+            else
+                w.Key("name").String(name);
             w.Key("action").Int(e.actionId);
             w.Key("guard").Int(e.guardId);
             w.Key("flags").Int(e.flags);
