@@ -339,7 +339,7 @@ TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
     const std::string text = ReadAll(wrapped);
     // Wrapped lines: a context and a name each over two strings.
     EXPECT_NE(text.find("msgctxt \"\"\n\"entry 0, string 0\"\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("msgid \"\"\n\"Plump the \""), std::string::npos) << text;
+    EXPECT_NE(text.find("msgid \"\"\n\"Plump the Cushions\"\n"), std::string::npos) << text;
     ASSERT_EQ(Run("po import '" + sample + "' '" + wrapped + "'"), 0) << err;
     std::vector<std::string> names = Names(13, true);
     EXPECT_EQ(names[0], "Сесть");
