@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class CObjectSet;
 class CTreeTable;
 
 namespace cli {
@@ -49,6 +50,12 @@ struct ApplyOptions {
     bool allowTruncated = false;
     bool text = false; // apply --text: names are Unicode text
 };
+
+// Opens the object file and loads the tree table of the chosen master (objectId, or the first)
+// in the current language; prints the failure. An object without a tree table is a failure.
+// warnDamage: say so when a file opened read-only is damaged.
+bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
+               CTreeTable& table, int16_t& treeId, bool warnDamage);
 
 // Opens the tree table read-only in options.language, calls prepare with it (which fills the
 // edits, or throws UsageError), checks the edits against it, leaves out names given as text that

@@ -149,28 +149,6 @@ void Apply(const EntryEdit& edit, CTreeTableEntry& e) {
     }
 }
 
-// Opens the object file and loads the tree table of the chosen master; prints the failure.
-// An object without a tree table is a failure, as in ttab.
-bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
-               CTreeTable& table, int16_t& treeId) {
-    // A damaged file is reported when the writing session refuses it.
-    if (!LoadObjectSet(path, readOnly, set, false)) return false;
-    const CObjectDefinition* master = PickMaster(set, objectId);
-    if (!master) return false;
-    if (master->TreeTableId() < 0) {
-        std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
-        return false;
-    }
-    treeId = master->TreeTableId();
-    ClearPlatformFailure();
-    if (int32_t e = table.Load(set.ResourceFile(), treeId)) {
-        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n", treeId,
-                     StatusText(e).c_str());
-        return false;
-    }
-    return true;
-}
-
 // "TTAB 128 is short: its body holds 9 of its 10 entries"
 std::string ShortTable(const CTreeTable& table) {
     return "TTAB " + std::to_string(table.Id()) + " is short: its body holds " +
@@ -255,6 +233,25 @@ int RunApply(const ApplyOptions& o) {
 
 } // namespace
 
+bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
+               CTreeTable& table, int16_t& treeId, bool warnDamage) {
+    if (!LoadObjectSet(path, readOnly, set, warnDamage)) return false;
+    const CObjectDefinition* master = PickMaster(set, objectId);
+    if (!master) return false;
+    if (master->TreeTableId() < 0) {
+        std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
+        return false;
+    }
+    treeId = master->TreeTableId();
+    ClearPlatformFailure();
+    if (int32_t e = table.Load(set.ResourceFile(), treeId)) {
+        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n", treeId,
+                     StatusText(e).c_str());
+        return false;
+    }
+    return true;
+}
+
 int ApplyToTable(const ApplyOptions& o, const char* command,
                  const std::function<void(const CTreeTable&, std::vector<EntryEdit>&)>& prepare,
                  bool skipWhenEmpty) {
@@ -267,7 +264,8 @@ int ApplyToTable(const ApplyOptions& o, const char* command,
         CObjectSet set;
         CTreeTable table(16);
         int16_t treeId = -1;
-        if (!OpenTable(path, true, pickId, set, table, treeId)) return kExitFailed;
+        // A damaged file is reported when the writing session refuses it.
+        if (!OpenTable(path, true, pickId, set, table, treeId, false)) return kExitFailed;
         // Saving a table read short would store only the entries that could be read. Said
         // before the indexes are checked: an entry past the ones read is there on disk.
         if (table.WasTruncated() && !o.allowTruncated) {

@@ -67,25 +67,6 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The tree table of the chosen master, read-only in the current language; prints the failure.
-bool LoadTable(const std::string& path, const int32_t* objectId, CObjectSet& set,
-               CTreeTable& table) {
-    if (!LoadObjectSet(path, true, set)) return false;
-    const CObjectDefinition* master = PickMaster(set, objectId);
-    if (!master) return false;
-    if (master->TreeTableId() < 0) {
-        std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
-        return false;
-    }
-    ClearPlatformFailure();
-    if (int32_t e = table.Load(set.ResourceFile(), master->TreeTableId())) {
-        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n",
-                     master->TreeTableId(), StatusText(e).c_str());
-        return false;
-    }
-    return true;
-}
-
 struct ExportOptions {
     std::string path;
     int32_t objectId = 0;
@@ -100,7 +81,9 @@ int RunExport(const ExportOptions& o) {
     SetCurrentLanguage(1);
     CObjectSet set;
     CTreeTable table(16);
-    if (!LoadTable(o.path, o.haveObject ? &o.objectId : nullptr, set, table)) return kExitFailed;
+    int16_t treeId = -1;
+    if (!OpenTable(o.path, true, o.haveObject ? &o.objectId : nullptr, set, table, treeId, true))
+        return kExitFailed;
     if (table.WasTruncated())
         std::fprintf(stderr,
                      "tavimet-cli: warning: TTAB %d is short: its body holds %d of its %d "
