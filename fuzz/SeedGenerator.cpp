@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "cli/sample/Sample.h"
 #include "common/BoundedString.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 #include "resource/IffFormat.h"
+#include "sample/Sample.h"
 
 namespace {
 

@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "cli/sample/Sample.h"
 #include "common/BoundedString.h"
 #include "model/EntryEdits.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
 #include "resource/ResourceKinds.h"
+#include "sample/Sample.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "model/FieldStream.h"
 #include "resource/NameMap.h"
 #include "resource/ResourceMap.h"
 #include "resource/StoredObject.h"
+#include "stream/FieldStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::CInput in(data, size);

@@ -1,5 +1,3 @@
-if(TARGET tavimet_sample AND TARGET tavimet_kinds)
-  add_executable(tavimet_preview_bench ${CMAKE_CURRENT_LIST_DIR}/preview_bench.cpp)
-  target_link_libraries(tavimet_preview_bench PRIVATE tavimet_preview tavimet_sample tavimet_kinds
-    tavimet_model benchmark::benchmark)
-endif()
+add_executable(tavimet_preview_bench ${CMAKE_CURRENT_LIST_DIR}/preview_bench.cpp)
+target_link_libraries(tavimet_preview_bench PRIVATE tavimet_preview tavimet_sample tavimet_kinds
+  tavimet_model benchmark::benchmark)

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/sample/Sample.h"
 #include "model/ObjectDefinitions.h"
 #include "preview/ObjectPreview.h"
 #include "resource/ResourceKinds.h"
+#include "sample/Sample.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 
 namespace {
 
+// A view of the running dialog's behaviour file, which the dialog owns.
 CSplitResourceFile* g_behaviorFile = nullptr;
 
 constexpr const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor";
@@ -41,16 +42,6 @@ constexpr std::array<const char*, 5> kFlagTexts{" Available to Visitors", " Avai
 std::string Text255(ui::IControl& c) {
     std::string t = c.GetText();
     if (t.size() > 255) t.resize(255);
-    return t;
-}
-
-// "%1.6f" with trailing zeros removed while at least 2 characters remain.
-std::string AttenuationText(float value) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%1.6f", static_cast<double>(value));
-    std::string t = buf;
-    while (t.size() >= 2 && t.back() == '0')
-        t.pop_back();
     return t;
 }
 
@@ -103,11 +94,7 @@ CEditorDialog::~CEditorDialog() {
     // The object set closes the object file; then the table, the rows, the behaviour file.
     m_objectSet.reset();
     m_treeTable.reset();
-    if (g_behaviorFile) {
-        if (g_behaviorFile->IsOpen()) g_behaviorFile->Close();
-        delete g_behaviorFile;
-        g_behaviorFile = nullptr;
-    }
+    CloseBehaviorFile();
     m_previewImage.reset();
 }
 
@@ -156,18 +143,23 @@ void CEditorDialog::OpenBehaviorFile() {
     path.Append(install.c_str());
     path.Append("\\gamedata\\");
     path.Append("behavior");
-    if (g_behaviorFile) {
-        delete g_behaviorFile;
-        g_behaviorFile = nullptr;
-    }
-    g_behaviorFile = new CSplitResourceFile();
+    CloseBehaviorFile();
+    m_behaviorFile = std::make_unique<CSplitResourceFile>();
+    g_behaviorFile = m_behaviorFile.get();
     // A missing file only leaves the names empty.
-    g_behaviorFile->Open(path.Text());
+    m_behaviorFile->Open(path.Text());
+}
+
+void CEditorDialog::CloseBehaviorFile() {
+    if (!m_behaviorFile) return;
+    if (g_behaviorFile == m_behaviorFile.get()) g_behaviorFile = nullptr;
+    if (m_behaviorFile->IsOpen()) m_behaviorFile->Close();
+    m_behaviorFile.reset();
 }
 
 void CEditorDialog::FillStringList(ui::IControl& list, int16_t resourceId) {
     CStringTable table;
-    table.LoadList(g_behaviorFile, resourceId, false);
+    table.LoadList(m_behaviorFile.get(), resourceId, false);
     for (int32_t n = 1; n <= table.Count(); ++n) {
         const char* t = table.GetText(n);
         list.AddString(ShownBehaviorText(t ? t : "", false));
@@ -381,14 +373,14 @@ void CEditorDialog::ShowAttenuation(CTreeTableEntry& entry) {
     Ctl(res::kIdAttenuationList).SetCurSel(level > INT_MAX ? -1 : static_cast<int>(level));
     ui::IControl& value = Ctl(res::kIdAttenuationValue);
     value.Enable(level == 0);
-    value.SetText(AttenuationText(CTreeTable::EffectiveAttenuation(entry)));
+    value.SetText(entry_edits::FormatAttenuation(CTreeTable::EffectiveAttenuation(entry)));
 }
 
 std::string CEditorDialog::BehaviorString(int16_t tableId, int32_t index, int32_t capacity) {
-    if (!g_behaviorFile) return {};
+    if (!m_behaviorFile) return {};
     std::vector<char> buf(static_cast<std::size_t>(capacity));
     CBoundedString out(buf.data(), capacity);
-    g_behaviorFile->GetString(out, tableId, index);
+    m_behaviorFile->GetString(out, tableId, index);
     return out.Text();
 }
 
@@ -593,7 +585,7 @@ void CEditorDialog::OnAttenuationValueChange() {
     if (!entry) return;
     // The text the display itself produced stands for the stored value, even when six decimals
     // cannot hold it: showing an entry must not change it. Only a different text is the user's.
-    if (text == AttenuationText(CTreeTable::EffectiveAttenuation(*entry))) return;
+    if (text == entry_edits::FormatAttenuation(CTreeTable::EffectiveAttenuation(*entry))) return;
     if (entry_edits::StoreAttenuationText(*entry, text.c_str())) m_pendingChange = true;
 }
 

@@ -66,6 +66,7 @@ private:
 
     // Initialisation and opening.
     void OpenBehaviorFile();
+    void CloseBehaviorFile();
     static std::string ReadInstallPath(const char* valueName);
     void FillStringList(ui::IControl& list, int16_t resourceId);
     void OpenObjectFile();
@@ -107,6 +108,7 @@ private:
     ui::IDialog* m_dialog = nullptr;
     std::unique_ptr<CObjectSet> m_objectSet;
     std::unique_ptr<CTreeTable> m_treeTable;
+    std::unique_ptr<CSplitResourceFile> m_behaviorFile; // g_behaviorFile views it
     std::array<MotiveRow, kMotiveSlots> m_motiveRows{};
     DibPtr m_previewImage;
     DibDescription m_previewDescription{};

@@ -1,24 +1,14 @@
 # The editor: start-up, the dialog and its editing operations (tavimet_app, no toolkit), and the
 # tavimet executable on the toolkit layer.
-set(_app_ready TRUE)
-foreach(_h model/TreeTable.h model/ObjectDefinitions.h model/EntryEdits.h preview/ObjectPreview.h
-           resource/ResourceKinds.h)
-  if(NOT EXISTS ${PROJECT_SOURCE_DIR}/src/${_h})
-    set(_app_ready FALSE)
-  endif()
-endforeach()
+add_library(tavimet_app STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/EditorDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EditorApp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreviewLayout.cpp)
+target_include_directories(tavimet_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(tavimet_app PUBLIC tavimet_platform_ui tavimet_platform_system tavimet_resources tavimet_model
+  tavimet_languages tavimet_kinds tavimet_preview tavimet_platform_search tavimet_platform_bitmap tavimet_common)
 
-if(_app_ready)
-  add_library(tavimet_app STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/EditorDialog.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/EditorApp.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PreviewLayout.cpp)
-  target_include_directories(tavimet_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(tavimet_app PUBLIC tavimet_platform_ui tavimet_resources tavimet_model tavimet_languages
-    tavimet_kinds tavimet_preview tavimet_platform_search tavimet_platform_bitmap tavimet_common)
-
-  if(TARGET tavimet_platform_wx)
-    add_executable(tavimet ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-    target_link_libraries(tavimet PRIVATE tavimet_app tavimet_platform_wx)
-  endif()
+if(TARGET tavimet_platform_wx)
+  add_executable(tavimet ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+  target_link_libraries(tavimet PRIVATE tavimet_app tavimet_platform_wx)
 endif()

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "cli/sample/Sample.h"
+#include "sample/Sample.h"
 
 namespace cli {
 

@@ -1,13 +1,8 @@
 #include "common/BoundedString.h"
+#include "common/AsciiCase.h"
 
 #include <charconv>
 #include <cstring>
-
-namespace {
-unsigned char Fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
-} // namespace
 
 CBoundedString::CBoundedString(char* buffer, int32_t capacity)
     : m_buffer(buffer), m_capacity(buffer ? capacity : 0) {
@@ -68,16 +63,7 @@ int CBoundedString::Compare(const char* other) const {
 }
 
 int CBoundedString::CompareNoCase(const char* other) const {
-    const char* a = Text();
-    const char* b = other ? other : "";
-    size_t la = strlen(a), lb = strlen(b);
-    size_t common = la < lb ? la : lb;
-    for (size_t i = 0; i < common; ++i) {
-        unsigned char ca = Fold(static_cast<unsigned char>(a[i]));
-        unsigned char cb = Fold(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return la < lb ? -1 : (la > lb ? 1 : 0);
+    return ::CompareNoCase(Text(), other ? other : "");
 }
 
 char CBoundedString::At(int32_t pos) const {

@@ -1,4 +1,5 @@
 #include "common/TGString.h"
+#include "common/AsciiCase.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -6,10 +7,6 @@
 namespace {
 constexpr const char* kOutOfRange = "Out of range exception occurred";
 constexpr const char* kLength = "Length exception occurred";
-
-unsigned char Fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
 
 uint32_t CheckedSum(uint32_t a, uint32_t b) {
     if (b > CTGString::npos - a) throw std::length_error(kLength);
@@ -206,16 +203,8 @@ int CTGString::Compare(const CTGString& other) const {
 }
 
 int CTGString::CompareNoCase(const CTGString& other) const {
-    uint32_t la = Length(), lb = other.Length();
-    uint32_t common = la < lb ? la : lb;
-    const char* a = Text();
-    const char* b = other.Text();
-    for (uint32_t i = 0; i < common; ++i) {
-        unsigned char ca = Fold(static_cast<unsigned char>(a[i]));
-        unsigned char cb = Fold(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return la < lb ? -1 : (la > lb ? 1 : 0);
+    return ::CompareNoCase(std::string_view(Text(), Length()),
+                           std::string_view(other.Text(), other.Length()));
 }
 
 CTGString operator+(const CTGString& a, const CTGString& b) {

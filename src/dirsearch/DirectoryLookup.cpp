@@ -6,23 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/AsciiCase.h"
 #include "platform/FileSearch.h"
 
 namespace {
 
 constexpr uint32_t kMaxEntryLength = 255;
 constexpr std::size_t kMaxLabelLength = 255;
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
 
 bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -238,8 +228,8 @@ int FindChunkByLabel(const DirectoryList& dirs, uint32_t type, const char* label
         do {
             const std::string_view rest = AfterIdPrefix(data.fileName);
             found = !data.isDirectory && rest.size() >= want.size() &&
-                    EqualNoCase(rest.substr(0, want.size()), want) &&
-                    (type == kAnyChunkType || EqualNoCase(rest.substr(want.size()), ext));
+                    EqualsNoCase(rest.substr(0, want.size()), want) &&
+                    (type == kAnyChunkType || EqualsNoCase(rest.substr(want.size()), ext));
         } while (!found && FindNextFile(search, data));
         if (!found) continue;
         return OpenInto(base + data.fileName, type, IdFromName(data.fileName), Str(want), chunk);
@@ -269,7 +259,7 @@ int ListChunksOfType(const DirectoryList& dirs, uint32_t type, std::vector<Direc
                 if (short_ext.empty()) continue;
                 itemType = PackType(short_ext);
             } else if (name.size() <= ext.size() ||
-                       !EqualNoCase(name.substr(name.size() - ext.size()), ext)) {
+                       !EqualsNoCase(name.substr(name.size() - ext.size()), ext)) {
                 continue;
             }
             DirectoryItem item;
@@ -279,7 +269,7 @@ int ListChunksOfType(const DirectoryList& dirs, uint32_t type, std::vector<Direc
             item.type = itemType;
             item.id = IdFromName(name);
             std::string lower(View(item.label));
-            std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+            std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
             const bool duplicate = std::any_of(seen.begin(), seen.end(), [&](const Key& k) {
                 return k.id == item.id && k.lowerLabel == lower;
             });

@@ -1,4 +1,5 @@
 #include "fileio/FileObject.h"
+#include "common/AsciiCase.h"
 
 #include <climits>
 
@@ -11,8 +12,8 @@ CTGString NormalisedName(const char* path) {
         char& c = bytes[i];
         if (c == '/')
             c = '\\';
-        else if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
+        else
+            c = AsciiLower(c);
     }
     // Give the name back a shareable representation so copies handed out are cheap.
     return CTGString(name.Text(), name.Length());

@@ -4,6 +4,7 @@
 
 #include "common/BoundedString.h"
 #include "model/TreeTable.h"
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
 
 namespace entry_edits {
@@ -129,11 +130,9 @@ int32_t LeadingInteger(const char* text) {
 std::string MakeTreeTableLabel(CResourceFile* file, int16_t treeTableId) {
     CFixedString<64> label;
     if (file && file->IsOpen() && treeTableId != -1) {
-        if (CChunk* chunk = file->GetChunk(CTreeTable::kTypeTTAB, treeTableId, &LeaveBodyAlone)) {
-            file->GetLabel(chunk, label);
-            // A fetched chunk already has its place in the file, so releasing it writes nothing.
-            file->ReleaseChunk(chunk);
-        }
+        CHeldChunk chunk(*file,
+                         file->GetChunk(CTreeTable::kTypeTTAB, treeTableId, &LeaveBodyAlone));
+        if (chunk) file->GetLabel(chunk.Get(), label);
         if (label.Length() > 0) return label.Text();
     }
     return "untitled tree table";

@@ -5,6 +5,7 @@
 
 #include "common/BoundedString.h"
 #include "model/StringTable.h"
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
 
 CObjectDefinition::CObjectDefinition(CObjectSet& owner, int16_t id, const char* name,
@@ -76,16 +77,14 @@ void CObjectSet::LoadDefinitions() {
     if (!m_file) return;
     const int16_t n = m_file->CountChunks(kTypeOBJD);
     for (int32_t k = 1; k <= n; ++k) {
-        CChunk* chunk = m_file->GetChunkAt(kTypeOBJD, k, nullptr);
+        CHeldChunk chunk(*m_file, m_file->GetChunkAt(kTypeOBJD, k, nullptr));
         if (!chunk) continue;
         int16_t id = 0;
-        m_file->GetId(chunk, id);
+        m_file->GetId(chunk.Get(), id);
         CFixedString<64> label;
-        m_file->GetLabel(chunk, label);
+        m_file->GetLabel(chunk.Get(), label);
         m_definitions.push_back(std::make_unique<CObjectDefinition>(*this, id, label.Text(),
                                                                     chunk->Body(), chunk->Size()));
-        // A fetched chunk already has its place in the file, so releasing it writes nothing.
-        m_file->ReleaseChunk(chunk);
     }
     int32_t counter = 0;
     for (const auto& d : m_definitions) {

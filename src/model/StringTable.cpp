@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
 
 namespace {
@@ -236,15 +237,16 @@ int32_t CStringTable::Read(bool allLanguages, bool fillFromEnglish, bool copyEng
     if (!m_file || !m_file->IsOpen()) return -1;
     Clear();
     m_truncated = false;
-    CChunk* chunk = m_file->GetChunk(m_type, m_id, m_caret ? nullptr : &SwapStringTableBody);
+    CHeldChunk chunk(*m_file,
+                     m_file->GetChunk(m_type, m_id, m_caret ? nullptr : &SwapStringTableBody));
     if (!chunk) {
         const int32_t error = m_file->LastError();
         return error ? error : kResErrNoChunk;
     }
-    m_file->GetLabel(chunk, m_label);
+    m_file->GetLabel(chunk.Get(), m_label);
     Parse(chunk->Body(), chunk->Size(), allLanguages, fillFromEnglish);
-    // A fetched chunk already has its place in the file, so releasing it writes nothing.
-    m_file->ReleaseChunk(chunk);
+    // Given back at once; a fetched chunk already has its place, so this writes nothing.
+    (void)chunk.Release();
     if (copyEnglish)
         for (int32_t slot = 1; slot < kLanguageCount; ++slot)
             CopyEnglishInto(slot);

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/BoundedString.h"
-#include "model/FieldStream.h"
 #include "resource/ResourceFile.h"
+#include "stream/FieldStream.h"
 
 constexpr int32_t kLanguageCount = 20;
 

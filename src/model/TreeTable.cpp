@@ -4,9 +4,10 @@
 #include <string>
 
 #include "common/BoundedString.h"
-#include "model/FieldStream.h"
 #include "model/StringTable.h"
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
+#include "stream/FieldStream.h"
 
 namespace {
 
@@ -176,10 +177,8 @@ int32_t CTreeTable::NameFromStrings(bool fallBacks) {
 
 std::string CTreeTable::FallbackName(CResourceFile& file, const CTreeTableEntry& e) {
     CFixedString<64> label;
-    if (CChunk* bhav = file.GetChunk(kTypeBHAV, e.actionId, nullptr)) {
-        file.GetLabel(bhav, label);
-        file.ReleaseChunk(bhav);
-    }
+    if (CHeldChunk bhav(file, file.GetChunk(kTypeBHAV, e.actionId, nullptr)); bhav)
+        file.GetLabel(bhav.Get(), label);
     if (label.Length() == 0) {
         label.Assign("?");
         label.AppendInt(e.actionId);
@@ -195,7 +194,7 @@ int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
     m_truncated = false;
     m_storedCount = 0;
     m_upgradeStatus = 0;
-    CChunk* chunk = file->GetChunk(kTypeTTAB, id, nullptr);
+    CHeldChunk chunk(*file, file->GetChunk(kTypeTTAB, id, nullptr));
     if (!chunk) return kErrNoTable;
     m_file = file;
     m_id = id;
@@ -223,10 +222,10 @@ int32_t CTreeTable::Load(CResourceFile* file, int16_t id) {
     m_storedVersion = version;
 
     CFixedString<64> label;
-    file->GetLabel(chunk, label);
+    file->GetLabel(chunk.Get(), label);
     m_label = label.Text();
-    // A fetched chunk already has its place in the file, so releasing it writes nothing.
-    file->ReleaseChunk(chunk);
+    // Given back at once; a fetched chunk already has its place, so this writes nothing.
+    (void)chunk.Release();
 
     int32_t named = 0;
     if (version >= 8) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/AsciiCase.h"
 #include "platform/PlatformFiles.h"
 
 namespace {
@@ -18,11 +19,6 @@ enum : int {
     kDosQm = -3,   // '?': one character, or nothing at a dot or at the end of the name
     kDosDot = -4,  // '.' before a wildcard or at the end: a dot, or nothing at the end of the name
 };
-
-int Fold(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? u + ('a' - 'A') : u;
-}
 
 std::vector<int> Tokenise(std::string_view pattern) {
     std::vector<int> tokens;
@@ -38,7 +34,7 @@ std::vector<int> Tokenise(std::string_view pattern) {
         else if (c == '.' && (next == '*' || next == '?' || atEnd))
             tokens.push_back(kDosDot);
         else
-            tokens.push_back(Fold(c));
+            tokens.push_back(AsciiLowerByte(c));
     }
     return tokens;
 }
@@ -79,7 +75,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
                 m = more ? (name[ni] == '.' && next[ni + 1]) : next[ni];
                 break;
             default:
-                m = more && Fold(name[ni]) == t && next[ni + 1];
+                m = more && AsciiLowerByte(name[ni]) == t && next[ni + 1];
                 break;
             }
             cur[ni] = m ? 1 : 0;
@@ -104,16 +100,13 @@ CFindHandle& CFindHandle::operator=(CFindHandle&& other) noexcept = default;
 
 namespace {
 
-int Upper(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
-}
-
 bool NameOrder(const FindFileData& a, const FindFileData& b) {
     const std::string& x = a.fileName;
     const std::string& y = b.fileName;
     for (std::size_t i = 0; i < x.size() && i < y.size(); ++i)
-        if (Upper(x[i]) != Upper(y[i])) return Upper(x[i]) < Upper(y[i]);
+        if (AsciiUpper(x[i]) != AsciiUpper(y[i]))
+            return static_cast<unsigned char>(AsciiUpper(x[i])) <
+                   static_cast<unsigned char>(AsciiUpper(y[i]));
     if (x.size() != y.size()) return x.size() < y.size();
     return x < y;
 }

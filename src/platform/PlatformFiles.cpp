@@ -1,4 +1,5 @@
 #include "platform/PlatformFiles.h"
+#include "common/AsciiCase.h"
 
 #include <cerrno>
 #include <csignal>
@@ -44,10 +45,6 @@ PlatformFailure FailureFromErrno(int err) {
 template <class T> T Failed(T fail, int err) {
     NotePlatformFailure(FailureFromErrno(err));
     return fail;
-}
-
-unsigned char Fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 }
 
 bool PathExists(const std::string& path) {
@@ -238,8 +235,7 @@ CPlatformFilesScope::~CPlatformFilesScope() {
 bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
     if (!a || !b) return a == b;
     for (;; ++a, ++b) {
-        if (Fold(static_cast<unsigned char>(*a)) != Fold(static_cast<unsigned char>(*b)))
-            return false;
+        if (AsciiLower(*a) != AsciiLower(*b)) return false;
         if (!*a) return true;
     }
 }

@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "common/AsciiCase.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -6,18 +7,6 @@
 namespace platform {
 
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string Trim(const std::string& s) {
     std::size_t b = s.find_first_not_of(" \t\r\n");
@@ -60,13 +49,13 @@ std::optional<std::string> ReadRegistryValue(const std::string& path, const std:
         std::string t = Trim(line);
         if (t.empty() || t[0] == ';' || t[0] == '#') continue;
         if (t.front() == '[' && t.back() == ']') {
-            inKey = EqualNoCase(NormaliseKey(Trim(t.substr(1, t.size() - 2))), wantKey);
+            inKey = EqualsNoCase(NormaliseKey(Trim(t.substr(1, t.size() - 2))), wantKey);
             continue;
         }
         if (!inKey) continue;
         std::size_t eq = t.find('=');
         if (eq == std::string::npos) continue;
-        if (!EqualNoCase(Trim(t.substr(0, eq)), value)) continue;
+        if (!EqualsNoCase(Trim(t.substr(0, eq)), value)) continue;
         std::string v = Trim(t.substr(eq + 1));
         if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
         return v;

@@ -17,11 +17,17 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <memory>
+
+#include "platform/DialogLayout.h"
+#include "platform/WxGtkMetrics.h"
 
 namespace ui {
 
@@ -131,8 +137,8 @@ private:
 
 class CWxPaint final : public IPaintContext {
 public:
-    CWxPaint(wxDC& dc, wxPoint origin, const wxIcon* icon)
-        : m_dc(dc), m_origin(origin), m_icon(icon) {}
+    CWxPaint(wxDC& dc, wxPoint origin, const wxIcon* icon, double scale)
+        : m_dc(dc), m_origin(origin), m_icon(icon), m_scale(scale) {}
     void DrawBgr24(int x, int y, int width, int height, const std::uint8_t* rows,
                    std::size_t stride) override {
         if (width <= 0 || height <= 0 || !rows) return;
@@ -148,6 +154,14 @@ public:
                 dst[col * 3 + 2] = src[col * 3 + 0];
             }
         }
+        // On a scaled screen, each picture pixel becomes a block of device pixels: a smoothed
+        // enlargement would blur the sprite's edges.
+        int scale = static_cast<int>(m_scale + 0.5);
+        if (scale > 1) {
+            img.Rescale(width * scale, height * scale, wxIMAGE_QUALITY_NEAREST);
+            m_dc.DrawBitmap(wxBitmap(img, -1, scale), x - m_origin.x, y - m_origin.y, false);
+            return;
+        }
         m_dc.DrawBitmap(wxBitmap(img), x - m_origin.x, y - m_origin.y, false);
     }
     void DrawIcon(int x, int y) override {
@@ -158,12 +172,14 @@ private:
     wxDC& m_dc;
     wxPoint m_origin;
     const wxIcon* m_icon;
+    double m_scale;
 };
 
 class CWxDialog final : public wxDialog, public IDialog {
 public:
     CWxDialog(const DialogTemplate& tmpl, IDialogHandler& handler)
         : m_tmpl(tmpl), m_handler(&handler) {
+        gtk::InstallCompactStyle();
         wxDialog::Create(nullptr, wxID_ANY, ToWx(tmpl.caption ? tmpl.caption : ""),
                          wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
         SetExtraStyle(GetExtraStyle() & ~wxWS_EX_BLOCK_EVENTS);
@@ -179,7 +195,9 @@ public:
         Bind(wxEVT_CHAR_HOOK, &CWxDialog::OnCharHook, this);
         Bind(wxEVT_CLOSE_WINDOW,
              [this](wxCloseEvent&) { UserCommand(kIdCancel, Notify::Clicked); });
+        Bind(wxEVT_SHOW, &CWxDialog::OnShown, this);
         BuildControls();
+        PlaceForRows();
     }
 
     ~CWxDialog() override { m_handler = nullptr; }
@@ -315,84 +333,8 @@ private:
 
     void BuildControls() {
         for (const auto& c : m_tmpl.controls) {
-            wxPoint pos = ConvertDialogToPixels(wxPoint(c.x, c.y));
-            wxSize size = ConvertDialogToPixels(wxSize(c.cx, c.cy));
-            wxString text = ToWx(c.text ? c.text : "");
-            wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
-            wxWindow* w = nullptr;
-            int id = c.id;
-            switch (c.kind) {
-            case ControlKind::DefPushButton:
-            case ControlKind::PushButton: {
-                auto* b = new wxButton(this, wid, text, pos, size);
-                if (c.kind == ControlKind::DefPushButton) b->SetDefault();
-                b->Bind(wxEVT_BUTTON,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
-                w = b;
-                break;
-            }
-            case ControlKind::GroupBox:
-                w = new wxStaticBox(this, wid, text, pos, size);
-                break;
-            case ControlKind::Label:
-                w = new wxStaticText(this, wid, text, pos, size, wxST_NO_AUTORESIZE);
-                break;
-            case ControlKind::ListBox: {
-                auto* l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
-                l->Bind(wxEVT_LISTBOX,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
-                w = l;
-                break;
-            }
-            case ControlKind::CheckList: {
-                auto* l = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
-                l->Bind(wxEVT_LISTBOX,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
-                l->Bind(wxEVT_CHECKLISTBOX,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::CheckToggled); });
-                w = l;
-                break;
-            }
-            case ControlKind::DropDownList: {
-                // The template's height is that of the dropped list; the closed control keeps
-                // its own one-line height.
-                auto* ch = new wxChoice(this, wid, pos, wxSize(size.x, -1));
-                // Some themes make the closed control taller than a line of the template
-                // (edits are 14 units high); keep it to that so it covers nothing below.
-                int line = ConvertDialogToPixels(wxSize(0, 14)).y;
-                if (ch->GetSize().y > line) ch->SetSize(size.x, line);
-                ch->Bind(wxEVT_CHOICE,
-                         [this, id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
-                w = ch;
-                break;
-            }
-            case ControlKind::Edit: {
-                auto* t = new wxTextCtrl(this, wid, text, pos, size);
-                t->Bind(wxEVT_TEXT,
-                        [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
-                t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
-                    EditGotFocus(id);
-                    e.Skip();
-                });
-                t->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& e) {
-                    e.Skip();
-                    EditLostFocus(id);
-                });
-                w = t;
-                break;
-            }
-            case ControlKind::StaticFrame: {
-                auto* f = new CFrameWindow(this, wid, pos, size);
-                f->Bind(wxEVT_PAINT, [this, f](wxPaintEvent&) {
-                    wxPaintDC dc(f);
-                    if (!m_handler) return;
-                    CWxPaint paint(dc, f->GetPosition(), &m_icon);
-                    m_handler->OnPaint(paint);
-                });
-                w = f;
-                break;
-            }
-            }
+            wxWindow* w = MakeControl(c);
+            m_windows.push_back(w);
             if (c.id != kIdStatic && w)
                 m_byId[c.id] = std::make_unique<CWxControl>(*this, c.id, c.kind, w);
         }
@@ -404,10 +346,188 @@ private:
         }
     }
 
+    wxWindow* MakeControl(const ControlTemplate& c) {
+        wxPoint pos = ConvertDialogToPixels(wxPoint(c.x, c.y));
+        wxSize size = ConvertDialogToPixels(wxSize(c.cx, c.cy));
+        wxString text = ToWx(c.text ? c.text : "");
+        wxWindowID wid = c.id > 0 ? c.id : wxID_ANY;
+        switch (c.kind) {
+        case ControlKind::DefPushButton:
+        case ControlKind::PushButton:
+            return MakeButton(c, wid, text, pos, size);
+        case ControlKind::GroupBox:
+            return new wxStaticBox(this, wid, text, pos, size);
+        case ControlKind::Label:
+            return new wxStaticText(this, wid, text, pos, size, wxST_NO_AUTORESIZE);
+        case ControlKind::ListBox:
+        case ControlKind::CheckList:
+            return MakeList(c, wid, pos, size);
+        case ControlKind::DropDownList:
+            return MakeDropDown(c, wid, pos, size);
+        case ControlKind::Edit:
+            return MakeEdit(c, wid, text, pos, size);
+        case ControlKind::StaticFrame:
+            return MakeFrame(wid, pos, size);
+        }
+        return nullptr;
+    }
+
+    wxWindow* MakeButton(const ControlTemplate& c, wxWindowID wid, const wxString& text,
+                         wxPoint pos, wxSize size) {
+        auto* b = new wxButton(this, wid, text, pos, size);
+        if (c.kind == ControlKind::DefPushButton) b->SetDefault();
+        b->Bind(wxEVT_BUTTON,
+                [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
+        return b;
+    }
+
+    wxWindow* MakeList(const ControlTemplate& c, wxWindowID wid, wxPoint pos, wxSize size) {
+        wxListBox* l = nullptr;
+        if (c.kind == ControlKind::CheckList) {
+            auto* checks = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
+            checks->Bind(wxEVT_CHECKLISTBOX, [this, id = c.id](wxCommandEvent&) {
+                UserCommand(id, Notify::CheckToggled);
+            });
+            l = checks;
+        } else {
+            l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
+        }
+        l->Bind(wxEVT_LISTBOX,
+                [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+        return l;
+    }
+
+    wxWindow* MakeDropDown(const ControlTemplate& c, wxWindowID wid, wxPoint pos, wxSize size) {
+        // The template's height is that of the dropped list; the closed control keeps its own
+        // one-line height.
+        auto* ch = new wxChoice(this, wid, pos, wxSize(size.x, -1));
+        ch->Bind(wxEVT_CHOICE,
+                 [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+        return ch;
+    }
+
+    wxWindow* MakeEdit(const ControlTemplate& c, wxWindowID wid, const wxString& text, wxPoint pos,
+                       wxSize size) {
+        auto* t = new wxTextCtrl(this, wid, text, pos, size);
+        const int id = c.id;
+        t->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
+        t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
+            EditGotFocus(id);
+            e.Skip();
+        });
+        t->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& e) {
+            e.Skip();
+            EditLostFocus(id);
+        });
+        return t;
+    }
+
+    wxWindow* MakeFrame(wxWindowID wid, wxPoint pos, wxSize size) {
+        auto* f = new CFrameWindow(this, wid, pos, size);
+        f->Bind(wxEVT_PAINT, [this, f](wxPaintEvent&) {
+            wxPaintDC dc(f);
+            if (!m_handler) return;
+            CWxPaint paint(dc, f->GetPosition(), &m_icon, f->GetContentScaleFactor());
+            m_handler->OnPaint(paint);
+        });
+        return f;
+    }
+
+    // Stretches the template vertically just enough for every list to show the rows its
+    // template height holds, at the toolkit's row height; lists show whole rows only.
+    void PlaceForRows() {
+        RowMetrics m;
+        m.unitRow = ConvertDialogToPixels(wxSize(0, 8)).y;
+        m.labelHeight = GetCharHeight();
+        std::vector<Rect> px;
+        for (std::size_t i = 0; i < m_tmpl.controls.size(); ++i) {
+            const ControlTemplate& c = m_tmpl.controls[i];
+            wxPoint p = ConvertDialogToPixels(wxPoint(c.x, c.y));
+            wxSize z = ConvertDialogToPixels(wxSize(c.cx, c.cy));
+            px.push_back(Rect{p.x, p.y, p.x + z.x, p.y + z.y});
+            wxWindow* w = m_windows[i];
+            if (auto* list = dynamic_cast<wxListBox*>(w)) {
+                int& row = c.kind == ControlKind::CheckList ? m.checkRow : m.listRow;
+                if (row == 0) row = MeasureRow(*list);
+                m.listFrame = std::max(m.listFrame, gtk::ListFrame(*list));
+            } else if (c.kind == ControlKind::DropDownList && m.dropDownHeight == 0) {
+                m.dropDownHeight = w->GetBestSize().y;
+            }
+        }
+        for (wxWindow* w : m_windows)
+            if (auto* list = dynamic_cast<wxListBox*>(w)) gtk::CompactRows(*list);
+        m_unitRow = m.unitRow;
+        m_listFrame = m.listFrame;
+        wxSize client = ConvertDialogToPixels(wxSize(m_tmpl.cx, m_tmpl.cy));
+        DialogPlacement place = PlaceControls(m_tmpl, px, client.y, m);
+        for (std::size_t i = 0; i < m_windows.size() && i < place.rects.size(); ++i) {
+            const Rect& r = place.rects[i];
+            if (m_windows[i]) m_windows[i]->SetSize(r.left, r.top, r.Width(), r.Height());
+        }
+        SetClientSize(client.x, place.clientHeight);
+    }
+
+    // The row height a list will draw, measured on a stand-in item before any code fills it.
+    static int MeasureRow(wxListBox& list) {
+        gtk::CompactRows(list);
+        bool empty = list.GetCount() == 0;
+        if (empty) list.Append("Ag");
+        std::optional<int> row = gtk::PredictRowHeight(list);
+        if (empty) list.Clear();
+        return row.value_or(0);
+    }
+
+    // Once shown, rows are real: a list whose rows came out taller than predicted is cut to
+    // whole rows again.
+    void OnShown(wxShowEvent& e) {
+        e.Skip();
+        if (!e.IsShown() || m_shownOnce) return;
+        m_shownOnce = true;
+        for (wxWindow* w : m_windows) {
+            auto* list = dynamic_cast<wxListBox*>(w);
+            if (!list) continue;
+            std::optional<gtk::ShownRows> rows = gtk::MeasureShownRows(*list);
+            if (!rows || !rows->cut || rows->wholeRows < 1) continue;
+            wxSize size = list->GetSize();
+            list->SetSize(size.x, size.y - rows->visibleHeight % rows->rowHeight);
+        }
+        if (const char* report = std::getenv("TAVIMET_LAYOUT_REPORT")) {
+            m_reportPath = report;
+            m_reportTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { WriteLayoutReport(); });
+            m_reportTimer.StartOnce(500);
+        }
+    }
+
+    // For the end-to-end tests: what each list shows, as the toolkit measures it.
+    void WriteLayoutReport() {
+        std::ofstream out(m_reportPath, std::ios::trunc);
+        for (std::size_t i = 0; i < m_windows.size() && i < m_tmpl.controls.size(); ++i) {
+            auto* list = dynamic_cast<wxListBox*>(m_windows[i]);
+            if (!list) continue;
+            std::optional<gtk::ShownRows> rows = gtk::MeasureShownRows(*list);
+            const ControlTemplate& c = m_tmpl.controls[i];
+            int held = RowsHeld(ConvertDialogToPixels(wxSize(0, c.cy)).y, m_unitRow, m_listFrame);
+            out << "list " << c.id << " templateRows " << held << " items " << list->GetCount();
+            if (rows)
+                out << " rowHeight " << rows->rowHeight << " visibleHeight " << rows->visibleHeight
+                    << " wholeRows " << rows->wholeRows << " cut " << (rows->cut ? 1 : 0);
+            out << "\n";
+        }
+        for (std::size_t i = 0; i < m_windows.size() && i < m_tmpl.controls.size(); ++i) {
+            auto* edit = dynamic_cast<wxTextCtrl*>(m_windows[i]);
+            if (!edit) continue;
+            // Room for the widest value a field may hold.
+            int need = edit->GetTextExtent("-32768").x;
+            out << "edit " << m_tmpl.controls[i].id << " room " << gtk::EntryTextRoom(*edit)
+                << " needs " << need << "\n";
+        }
+        out << "client " << GetClientSize().x << " " << GetClientSize().y << "\n";
+    }
+
     void OnPaintEvent(wxPaintEvent&) {
         wxPaintDC dc(this);
         if (!m_handler) return;
-        CWxPaint paint(dc, wxPoint(0, 0), &m_icon);
+        CWxPaint paint(dc, wxPoint(0, 0), &m_icon, GetContentScaleFactor());
         m_handler->OnPaint(paint);
     }
 
@@ -419,13 +539,33 @@ private:
             FinishEnd();
             return;
         }
+        bool enter = e.GetKeyCode() == WXK_RETURN || e.GetKeyCode() == WXK_NUMPAD_ENTER;
+        if (enter && !e.HasAnyModifiers() && !dynamic_cast<wxButton*>(FindFocus())) {
+            // Enter presses the default button, unless a button has the focus: that one then.
+            if (int id = DefaultButtonId(); id != 0) {
+                UserCommand(id, Notify::Clicked);
+                return;
+            }
+        }
         e.Skip();
+    }
+
+    int DefaultButtonId() const {
+        for (const auto& c : m_tmpl.controls)
+            if (c.kind == ControlKind::DefPushButton) return c.id;
+        return 0;
     }
 
     const DialogTemplate& m_tmpl;
     IDialogHandler* m_handler;
     std::map<int, std::unique_ptr<CWxControl>> m_byId;
+    std::vector<wxWindow*> m_windows; // one per template control, in template order
     wxIcon m_icon;
+    bool m_shownOnce = false;
+    int m_unitRow = 0;
+    int m_listFrame = 0;
+    std::string m_reportPath;
+    wxTimer m_reportTimer;
     int m_focusEdit = 0;
     int m_depth = 0;
     bool m_endRequested = false;

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "model/FieldStream.h"
-#include "preview/HeldChunk.h"
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
+#include "stream/FieldStream.h"
 
 namespace {
 

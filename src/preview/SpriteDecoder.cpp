@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "preview/ColorPalette.h"
-#include "preview/HeldChunk.h"
+#include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "common/AsciiCase.h"
 #include "common/BoundedString.h"
 
 namespace {
@@ -50,7 +51,7 @@ int32_t CDirResourceFile::Open(const char* path) {
     std::string name = path ? path : "";
     for (char& c : name) {
         if (c == '/') c = '\\';
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        c = AsciiLower(c);
     }
     m_name = CTGString(name.c_str());
     m_open = true;

@@ -2,8 +2,8 @@
 
 #include "common/AsciiCase.h"
 #include "common/BoundedString.h"
-#include "model/FieldStream.h"
 #include "resource/IffFormat.h"
+#include "stream/FieldStream.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "resource/ResourceMap.h"
 
 #include "common/BoundedString.h"
-#include "model/FieldStream.h"
 #include "resource/IffFormat.h"
+#include "stream/FieldStream.h"
 
 #include <cstring>
 #include <unordered_set>

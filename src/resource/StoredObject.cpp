@@ -1,9 +1,9 @@
 #include "resource/StoredObject.h"
 
 #include "common/BoundedString.h"
-#include "model/FieldStream.h"
 #include "resource/IffFormat.h"
 #include "resource/ResourceFile.h"
+#include "stream/FieldStream.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include "app/EditorApp.h"
 #include "app/PreviewLayout.h"
-#include "cli/sample/Sample.h"
 #include "model/StringTable.h"
 #include "platform/MemoryDialog.h"
 #include "resources/EditorResources.h"
+#include "sample/Sample.h"
 
 namespace {
 

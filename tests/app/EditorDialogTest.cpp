@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/EditorDialog.h"
-#include "cli/sample/Sample.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
@@ -23,6 +22,7 @@
 #include "resource/IffFormat.h"
 #include "resource/ResourceKinds.h"
 #include "resources/EditorResources.h"
+#include "sample/Sample.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
-// The real editor under a virtual X server: select an interaction, type a new Max, Apply, OK,
-// then read the file back with tavimet-cli. Saves a screenshot of the window on the way.
+// The real editor under a virtual X server: select an interaction, type a new Max, Apply with
+// Alt+A, OK with Enter, then read the file back with tavimet-cli. Checks on the way that every list
+// shows the rows its template height holds, whole, and saves a screenshot of the window.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+
+#include <map>
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,7 +31,7 @@ std::string ReadFile(const fs::path& p) {
 }
 
 // Drives the window with the keyboard only: the focus starts on the Menu Items list, and the tab
-// order runs Menu Items, Menu Name, Motives, Min, Max, Apply.
+// order runs Menu Items, Menu Name, Motives, Min, Max. Alt+A is Apply; Enter in an edit is OK.
 constexpr const char* kDriver = R"(#!/bin/bash
 set -u
 export ASAN_OPTIONS=detect_leaks=0
@@ -49,9 +52,7 @@ xdotool key Tab; sleep 0.3; xdotool key Tab; sleep 0.3; xdotool key Tab; sleep 0
 xdotool key ctrl+a; sleep 0.3
 xdotool type --delay 150 "42"; sleep 1
 import -window "$win" -strip "$SHOT" || echo "no screenshot" >&2
-xdotool key Tab; sleep 0.5
-xdotool key space; sleep 1.5
-xdotool key shift+Tab; sleep 0.5
+xdotool key alt+a; sleep 1.5
 xdotool key Return
 for i in $(seq 1 150); do
   kill -0 $pid 2>/dev/null || break
@@ -60,6 +61,45 @@ done
 if kill -0 $pid 2>/dev/null; then echo "editor did not close" >&2; kill $pid; exit 4; fi
 exit 0
 )";
+
+// The window's own measurements of its lists and edits, written while it ran.
+void ExpectEveryRowInSight(const std::string& report) {
+    ASSERT_FALSE(report.empty()) << "the window wrote no layout report";
+    // Rows each list must show whole: what its template height holds, and at least what the
+    // sample puts in it (Menu Items 1000, Motives 1010, Flags 1018, Vary by Personality 1021).
+    const std::map<int, int> atLeast{{1000, 12}, {1010, 9}, {1018, 5}, {1021, 7}};
+    std::istringstream in(report);
+    std::string kind;
+    int lists = 0, edits = 0;
+    while (in >> kind) {
+        std::string line;
+        std::getline(in, line);
+        std::istringstream fields(line);
+        int id = 0;
+        fields >> id;
+        std::map<std::string, int> v;
+        std::string key;
+        int value = 0;
+        while (fields >> key >> value)
+            v[key] = value;
+        SCOPED_TRACE(kind + " " + std::to_string(id) + line);
+        if (kind == "list") {
+            ++lists;
+            ASSERT_GT(v["rowHeight"], 0);
+            EXPECT_GE(v["wholeRows"], v["templateRows"]);
+            EXPECT_EQ(v["cut"], 0) << "a row shows only in part at the bottom edge";
+            if (atLeast.count(id)) {
+                EXPECT_GE(v["wholeRows"], atLeast.at(id));
+            }
+            EXPECT_GE(v["wholeRows"], std::min(v["items"], v["templateRows"]));
+        } else if (kind == "edit") {
+            ++edits;
+            EXPECT_GE(v["room"], v["needs"]) << "-32768 does not fit";
+        }
+    }
+    EXPECT_EQ(lists, 4);
+    EXPECT_EQ(edits, 5);
+}
 
 TEST(EditorEndToEnd, EditMaxApplyOkAndReadBack) {
     if (!HaveTool("xvfb-run") || !HaveTool("xdotool") || !HaveTool("import") || !HaveTool("xauth"))
@@ -77,11 +117,14 @@ TEST(EditorEndToEnd, EditMaxApplyOkAndReadBack) {
     std::string env = "WORK='" + work.string() + "' TAVIMET='" + TAVIMET_EXE + "' SAMPLE='" +
                       (work / "demo" / "sample.iff").string() + "' SHOT='" + shot.string() +
                       "' TAVIMET_REGISTRY='" + (work / "demo" / "registry.ini").string() +
-                      "' XDG_RUNTIME_DIR='" + work.string() + "'";
+                      "' XDG_RUNTIME_DIR='" + work.string() + "' TAVIMET_LAYOUT_REPORT='" +
+                      (work / "layout.txt").string() + "'";
     std::string cmd = env + " timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' bash '" +
                       script.string() + "' >'" + (work / "drive.log").string() + "' 2>&1";
     int rc = std::system(cmd.c_str());
     ASSERT_EQ(rc, 0) << ReadFile(work / "drive.log") << ReadFile(work / "tavimet.log");
+
+    ExpectEveryRowInSight(ReadFile(work / "layout.txt"));
 
     std::string json = (work / "ttab.json").string();
     ASSERT_EQ(std::system(("\"" + cli + "\" ttab \"" + (work / "demo" / "sample.iff").string() +

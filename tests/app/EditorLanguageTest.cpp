@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/EditorDialog.h"
-#include "cli/sample/Sample.h"
+#include "sample/Sample.h"
 #include "model/LanguageSamples.h"
 #include "model/LanguageText.h"
 #include "model/StringTable.h"

@@ -1,5 +1,3 @@
 # Saves that cannot allocate their chunk body (array allocation fails on demand in this program).
-if(TARGET tavimet_model)
-  tavimet_add_test(model_alloc_failure_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/AllocFailureTest.cpp
-    LIBS tavimet_model tavimet_resource)
-endif()
+tavimet_add_test(model_alloc_failure_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/AllocFailureTest.cpp
+  LIBS tavimet_model tavimet_resource)

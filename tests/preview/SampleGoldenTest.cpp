@@ -10,7 +10,6 @@
 #include <string>
 
 #include "ByteWriter.h"
-#include "cli/sample/Sample.h"
 #include "common/BoundedString.h"
 #include "model/ObjectDefinitions.h"
 #include "preview/ObjectPreview.h"
@@ -18,6 +17,7 @@
 #include "preview/SpriteDecoder.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceKinds.h"
+#include "sample/Sample.h"
 
 namespace {
 

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "IffTestUtil.h"
-#include "model/FieldStream.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
 #include "platform/FaultFiles.h"
@@ -25,6 +24,7 @@
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceKinds.h"
+#include "stream/FieldStream.h"
 
 using namespace iff_test;
 

@@ -1,5 +1,5 @@
 // Packed field stream throughput on tree-table-like entries, beside memcpy of as many bytes.
-#include "model/FieldStream.h"
+#include "stream/FieldStream.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "model/FieldStream.h"
+#include "stream/FieldStream.h"
 
 #include "common/BoundedString.h"
 #include "common/TGString.h"

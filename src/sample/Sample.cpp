@@ -1,4 +1,4 @@
-#include "cli/sample/Sample.h"
+#include "sample/Sample.h"
 
 #include <array>
 #include <filesystem>
@@ -11,11 +11,7 @@
 #include "model/TreeTable.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceFile.h"
-
-#if __has_include("cli/sample/SampleGraphics.h")
-#include "cli/sample/SampleGraphics.h"
-#define TAVIMET_SAMPLE_GRAPHICS 1
-#endif
+#include "sample/SampleGraphics.h"
 
 namespace sample {
 
@@ -333,12 +329,10 @@ int32_t WriteObjectFile(const std::string& path, std::string& error) {
         };
         st = WriteTreeTable(file, kLampTreeTable, "Lamp interactions", lamp, error);
     }
-#ifdef TAVIMET_SAMPLE_GRAPHICS
     if (st == 0) {
         st = AddSampleGraphics(file);
         if (st != 0) error = "cannot write the sample graphics (status " + std::to_string(st) + ")";
     }
-#endif
     return Finish(file, path, st, error);
 }
 

@@ -1,13 +1,13 @@
-#include "cli/sample/SampleGraphics.h"
+#include "sample/SampleGraphics.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "cli/sample/Sample.h"
 #include "common/BoundedString.h"
 #include "resource/ResourceFile.h"
+#include "sample/Sample.h"
 
 namespace sample {
 

@@ -1,7 +1,7 @@
 // An in-memory string table for stream tests.
 #pragma once
 
-#include "model/FieldStream.h"
+#include "stream/FieldStream.h"
 
 #include <map>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "model/FieldStream.h"
+#include "stream/FieldStream.h"
 
 #include "common/BoundedString.h"
 #include "common/TGString.h"
-#include "model/FieldStreamTestTable.h"
+#include "stream/FieldStreamTestTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Measure, write and read back agree on randomly built records.
-#include "model/FieldStream.h"
+#include "stream/FieldStream.h"
 
 #include "common/BoundedString.h"
 #include "common/TGString.h"
-#include "model/FieldStreamTestTable.h"
+#include "stream/FieldStreamTestTable.h"
 
 #include <gtest/gtest.h>
 
