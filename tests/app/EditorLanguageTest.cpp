@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/EditorDialog.h"
-#include "sample/Sample.h"
 #include "model/LanguageSamples.h"
 #include "model/LanguageText.h"
 #include "model/StringTable.h"
@@ -23,6 +22,7 @@
 #include "resource/IffFileV2.h"
 #include "resource/ResourceKinds.h"
 #include "resources/EditorResources.h"
+#include "sample/Sample.h"
 
 namespace {
 
