@@ -369,6 +369,12 @@ int main(int argc, char** argv) {
     Seed("fuzz_dirlist", "list",
          Text("c:\\game\\objects;.\\local; downloads/objects;\\\\server\\share", false));
     Seed("fuzz_dirlist", "lead", Text(";a;;b\\", false));
+    Seed("fuzz_po", "catalogue",
+         Text("# names\nmsgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n\n#. note\n#, fuzzy\n"
+              "msgctxt \"entry 0, string 0\"\nmsgid \"Sit\\tDown\\n\"\nmsgstr \"\"\n"
+              "\"\\321\\345\\xf1\\n\"\n\n#~ msgid \"old\"\n#~ msgstr \"\"\n",
+              false));
+    Seed("fuzz_po", "names", Text("\x83\x5c\x82 \xf9\xd1\xd1\xe5\x98\x81", false));
     std::printf("wrote %d seeds into %s\n", g_written, argv[1]);
     return 0;
 }

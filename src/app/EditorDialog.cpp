@@ -8,6 +8,7 @@
 
 #include "app/PreviewLayout.h"
 #include "model/EntryEdits.h"
+#include "model/LanguageText.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StatusText.h"
 #include "model/StringTable.h"
@@ -46,6 +47,37 @@ std::string Text255(ui::IControl& c) {
 
 MotiveRecord* Record(CTreeTableEntry& entry, int32_t m) {
     return entry_edits::Motive(entry, m);
+}
+
+// A name as the Menu Name edit and the Menu Items list show it: decoded through the code page of
+// the language it was read in, every byte invalid there kept as its raw-byte character, so that
+// the text stands for exactly the stored bytes.
+std::string ShownName(const CTGString& name) {
+    return language_text::DecodeForEditing(std::string_view(name.Text(), name.Length()),
+                                           GetCurrentLanguage());
+}
+
+// Text read from the behaviour file in the current language, for showing only. cut: the bytes
+// filled a fixed buffer, so a character split at its end is not shown.
+std::string ShownBehaviorText(const char* bytes, bool cut) {
+    std::string text = language_text::Decode(bytes, GetCurrentLanguage());
+    std::string replacement;
+    language_text::AppendUtf8(replacement, language_text::kReplacement);
+    if (cut && text.size() >= replacement.size() &&
+        text.compare(text.size() - replacement.size(), replacement.size(), replacement) == 0)
+        text.resize(text.size() - replacement.size());
+    return text;
+}
+
+// The first count characters of UTF-8 text.
+std::string FirstCharacters(const std::string& utf8, std::size_t count) {
+    std::size_t at = 0;
+    for (std::size_t n = 0; at < utf8.size() && n < count; ++n) {
+        ++at;
+        while (at < utf8.size() && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return utf8.substr(0, at);
 }
 
 } // namespace
@@ -131,7 +163,7 @@ void CEditorDialog::FillStringList(ui::IControl& list, int16_t resourceId) {
     table.LoadList(m_behaviorFile.get(), resourceId, false);
     for (int32_t n = 1; n <= table.Count(); ++n) {
         const char* t = table.GetText(n);
-        list.AddString(t ? t : "");
+        list.AddString(ShownBehaviorText(t ? t : "", false));
     }
     list.SetCurSel(0);
 }
@@ -286,11 +318,8 @@ void CEditorDialog::FillMenuItems() {
     int sel = list.GetCurSel();
     list.ResetContent();
     int count = m_treeTable ? m_treeTable->Count() : 0;
-    for (int i = 0; i < count; ++i) {
-        std::string name = m_treeTable->Entry(i)->name.Text();
-        if (name.size() > 255) name.resize(255);
-        list.AddString(name);
-    }
+    for (int i = 0; i < count; ++i)
+        list.AddString(FirstCharacters(ShownName(m_treeTable->Entry(i)->name), 255));
     if (sel == -1) sel = 0;
     if (sel >= count) sel = count - 1;
     list.SetCurSel(sel);
@@ -311,7 +340,7 @@ void CEditorDialog::ShowEntry(int16_t index) {
         return;
     }
     CTreeTableEntry* entry = m_treeTable->Entry(index);
-    Ctl(res::kIdMenuName).SetText(entry->name.Text());
+    Ctl(res::kIdMenuName).SetText(ShownName(entry->name));
     // Setting the name may have stored it back; the entry itself stays the same object.
     ShowAttenuation(*entry);
     char buf[16];
@@ -329,8 +358,10 @@ void CEditorDialog::ShowEntry(int16_t index) {
         BuildMotiveLabel(m, m_motiveRowCount);
         ++m_motiveRowCount;
     }
-    for (int row = 0; row < m_motiveRowCount; ++row)
-        motives.AddString(m_motiveRows[static_cast<std::size_t>(row)].label.Text());
+    for (int row = 0; row < m_motiveRowCount; ++row) {
+        const CBoundedString& label = m_motiveRows[static_cast<std::size_t>(row)].label;
+        motives.AddString(ShownBehaviorText(label.Text(), label.Length() + 1 >= label.Capacity()));
+    }
     if (remembered == -1) remembered = 0;
     if (remembered >= m_motiveRowCount) remembered = m_motiveRowCount - 1;
     motives.SetCurSel(remembered);
@@ -517,8 +548,24 @@ bool CEditorDialog::OnCommand(int id, ui::Notify code) {
 void CEditorDialog::OnMenuNameChange() {
     CTreeTableEntry* entry = SelectedEntry();
     if (!entry) return;
-    entry_edits::StoreName(*entry, Ctl(res::kIdMenuName).GetText().c_str());
+    ui::IControl& edit = Ctl(res::kIdMenuName);
+    const std::string text = edit.GetText();
     m_pendingChange = true;
+    // The text the display made of the stored name stands for its bytes as they are, even when
+    // they are not valid in the code page or longer than a typed name may be.
+    const std::string shown = ShownName(entry->name);
+    if (text == shown) return;
+    const language_text::Encoded bytes = language_text::Encode(
+        text, GetCurrentLanguage(), true, static_cast<std::size_t>(entry_edits::kMaxNameChars));
+    if (!bytes.ok) {
+        // A character the language's code page cannot hold is refused, never replaced: the name
+        // stays as it was, the edit shows it again, and the keystroke beeps.
+        edit.SetText(shown);
+        edit.SetCaretToEnd();
+        m_dialog->Beep();
+        return;
+    }
+    entry_edits::StoreName(*entry, bytes.bytes.c_str());
 }
 
 void CEditorDialog::OnMenuNameKillFocus() {

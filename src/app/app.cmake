@@ -8,8 +8,8 @@ add_library(tavimet_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp)
 target_include_directories(tavimet_app PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tavimet_app PUBLIC tavimet_platform_ui tavimet_platform_system
-  tavimet_resources tavimet_model tavimet_kinds tavimet_preview tavimet_platform_search
-  tavimet_platform_bitmap tavimet_common PRIVATE tavimet_version)
+  tavimet_resources tavimet_model tavimet_languages tavimet_kinds tavimet_preview
+  tavimet_platform_search tavimet_platform_bitmap tavimet_common PRIVATE tavimet_version)
 
 if(TARGET tavimet_platform_wx)
   add_executable(tavimet ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

@@ -18,6 +18,7 @@ void RegisterObjects(CLI::App& app, int& status);
 void RegisterTtab(CLI::App& app, int& status);
 void RegisterStrings(CLI::App& app, int& status);
 void RegisterApply(CLI::App& app, int& status);
+void RegisterPo(CLI::App& app, int& status);
 void RegisterPreview(CLI::App& app, int& status);
 void RegisterDemo(CLI::App& app, int& status);
 

@@ -109,6 +109,14 @@ JsonWriter& JsonWriter::String(std::string_view bytes) {
     return *this;
 }
 
+JsonWriter& JsonWriter::Unicode(std::string_view utf8) {
+    Separate();
+    out_ += nlohmann::json(std::string(utf8))
+                .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    needComma_ = true;
+    return *this;
+}
+
 JsonWriter& JsonWriter::Null() {
     Separate();
     out_ += "null";

@@ -20,6 +20,9 @@ public:
     JsonWriter& EndArray();
     JsonWriter& Key(std::string_view key);
     JsonWriter& String(std::string_view bytes); // 8-bit text, escaped as above
+    // Unicode text (valid UTF-8) as a plain JSON string: UTF-8 as it is, with JSON's escapes
+    // for '"', '\\' and control characters.
+    JsonWriter& Unicode(std::string_view utf8);
     JsonWriter& Null();
     JsonWriter& Bool(bool v);
     JsonWriter& Int(int64_t v);

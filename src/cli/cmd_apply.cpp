@@ -1,9 +1,11 @@
-// tavimet-cli apply PATH EDITS.json [--object ID] [--language N]: the editor in batch. Every value
-// is stored as the editor's change handler for its field stores it; the table is then saved as
-// Apply saves it and the file closed as the editor closes it. The whole document is checked
-// against the table (opened read-only) before the file is opened for writing.
+// tavimet-cli apply PATH EDITS.json [--object ID] [--language N] [--text]: the editor in batch.
+// Every value is stored as the editor's change handler for its field stores it; the table is then
+// saved as Apply saves it and the file closed as the editor closes it. The whole document is
+// checked against the table (opened read-only) before the file is opened for writing. With
+// --text, names are Unicode text, encoded into the code page of the language edited.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -17,7 +19,10 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
+#include "TableEdits.h"
 #include "model/EntryEdits.h"
+#include "model/LanguageText.h"
+#include "model/Languages.h"
 #include "model/StatusText.h"
 #include "model/TreeTable.h"
 #include "resource/ResourceSet.h"
@@ -25,26 +30,6 @@
 namespace cli {
 
 namespace {
-
-struct MotiveEdit {
-    std::optional<int32_t> min, max, personality;
-};
-
-struct EntryEdit {
-    int64_t index = 0;
-    std::optional<std::string> name;
-    std::optional<uint32_t> flags;
-    std::optional<uint32_t> attenuationLevel;
-    std::optional<float> attenuationValue;
-    std::optional<int32_t> autonomy;
-    std::map<int64_t, MotiveEdit> motives; // by motive number, applied in ascending order
-};
-
-class UsageError {
-public:
-    explicit UsageError(std::string m) : message(std::move(m)) {}
-    std::string message;
-};
 
 int64_t Integer(const nlohmann::json& v, const std::string& what, int64_t lo, int64_t hi) {
     if (!v.is_number_integer()) throw UsageError(what + " must be an integer");
@@ -63,7 +48,7 @@ void OnlyKeys(const nlohmann::json& object, const std::set<std::string>& allowed
             throw UsageError("unknown key \"" + item.key() + "\" in " + where);
 }
 
-std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
+std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc, bool text) {
     OnlyKeys(doc, {"entries"}, "the document");
     if (!doc.contains("entries") || !doc["entries"].is_array())
         throw UsageError("the document needs an \"entries\" array");
@@ -79,8 +64,13 @@ std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc) {
         e.index = Integer(item["index"], where + ": index", INT64_MIN, INT64_MAX);
         if (item.contains("name")) {
             if (!item["name"].is_string()) throw UsageError(where + ": name must be a string");
-            e.name = Json8Decode(item["name"].get<std::string>());
-            if (!e.name) throw UsageError(where + ": name holds a character above U+00FF");
+            if (text) {
+                e.nameText = item["name"].get<std::string>();
+                e.nameWhere = where + " (index " + std::to_string(e.index) + "): name";
+            } else {
+                e.name = Json8Decode(item["name"].get<std::string>());
+                if (!e.name) throw UsageError(where + ": name holds a character above U+00FF");
+            }
         }
         if (item.contains("flags"))
             e.flags = uint32_t(Integer(item["flags"], where + ": flags", INT32_MIN, UINT32_MAX));
@@ -159,28 +149,6 @@ void Apply(const EntryEdit& edit, CTreeTableEntry& e) {
     }
 }
 
-// Opens the object file and loads the tree table of the chosen master; prints the failure.
-// An object without a tree table is a failure, as in ttab.
-bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
-               CTreeTable& table, int16_t& treeId) {
-    // A damaged file is reported when the writing session refuses it.
-    if (!LoadObjectSet(path, readOnly, set, false)) return false;
-    const CObjectDefinition* master = PickMaster(set, objectId);
-    if (!master) return false;
-    if (master->TreeTableId() < 0) {
-        std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
-        return false;
-    }
-    treeId = master->TreeTableId();
-    ClearPlatformFailure();
-    if (int32_t e = table.Load(set.ResourceFile(), treeId)) {
-        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n", treeId,
-                     StatusText(e).c_str());
-        return false;
-    }
-    return true;
-}
-
 // "TTAB 128 is short: its body holds 9 of its 10 entries"
 std::string ShortTable(const CTreeTable& table) {
     return "TTAB " + std::to_string(table.Id()) + " is short: its body holds " +
@@ -209,19 +177,42 @@ std::vector<std::string> MemberFiles(CResourceFile* file, const std::string& pat
     return names;
 }
 
-struct ApplyOptions {
-    std::string path;
-    std::string editsPath;
-    int32_t objectId = 0;
-    bool haveObject = false;
-    int32_t language = 1;
-    bool allowTruncated = false;
-};
+// Names given as text: one the stored name already shows as is left as it is (its bytes stay,
+// even where they are not valid in the code page); the others are encoded into the language's
+// code page and cut after the last whole character that fits a name.
+void EncodeNames(std::vector<EntryEdit>& edits, const CTreeTable& table, int32_t language) {
+    const LanguageInfo& info = *FindLanguage(language);
+    for (EntryEdit& e : edits) {
+        if (!e.nameText) continue;
+        const CTreeTableEntry& entry = *table.Entry(int32_t(e.index));
+        if (language_text::Decode({entry.name.Text(), entry.name.Length()}, language) ==
+            *e.nameText) {
+            e.name.reset();
+            continue;
+        }
+        const language_text::Encoded encoded =
+            language_text::Encode(*e.nameText, language, false, size_t(entry_edits::kMaxNameChars));
+        if (!encoded.ok)
+            throw UsageError(e.nameWhere + ": " +
+                             language_text::DescribeCharacter(encoded.refused) + " (character " +
+                             std::to_string(encoded.refusedAt + 1) +
+                             ") cannot be written in code page " + std::to_string(info.codePage) +
+                             " (" + info.name + ")");
+        if (encoded.cut)
+            std::fprintf(stderr,
+                         "tavimet-cli: warning: %s: cut to the %d bytes a name holds in code "
+                         "page %u\n",
+                         e.nameWhere.c_str(), entry_edits::kMaxNameChars, info.codePage);
+        e.name = encoded.bytes;
+    }
+}
+
+bool Empty(const EntryEdit& e) {
+    return !e.name && !e.flags && !e.attenuationLevel && !e.attenuationValue && !e.autonomy &&
+           e.motives.empty();
+}
 
 int RunApply(const ApplyOptions& o) {
-    const int32_t* pickId = o.haveObject ? &o.objectId : nullptr;
-    const std::string& path = o.path;
-    SetCurrentLanguage(o.language);
     std::vector<EntryEdit> edits;
     try {
         std::ifstream in(o.editsPath, std::ios::binary);
@@ -230,12 +221,51 @@ int RunApply(const ApplyOptions& o) {
         text << in.rdbuf();
         const auto doc = nlohmann::json::parse(text.str(), nullptr, false);
         if (doc.is_discarded()) throw UsageError(o.editsPath + " is not a JSON document");
-        edits = ParseEdits(doc);
+        edits = ParseEdits(doc, o.text);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
+        return kExitUsage;
+    }
+    return ApplyToTable(o, "apply", [&](const CTreeTable&, std::vector<EntryEdit>& out) {
+        out = std::move(edits);
+    });
+}
+
+} // namespace
+
+bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
+               CTreeTable& table, int16_t& treeId, bool warnDamage) {
+    if (!LoadObjectSet(path, readOnly, set, warnDamage)) return false;
+    const CObjectDefinition* master = PickMaster(set, objectId);
+    if (!master) return false;
+    if (master->TreeTableId() < 0) {
+        std::fprintf(stderr, "tavimet-cli: object %d has no tree table\n", master->Id());
+        return false;
+    }
+    treeId = master->TreeTableId();
+    ClearPlatformFailure();
+    if (int32_t e = table.Load(set.ResourceFile(), treeId)) {
+        std::fprintf(stderr, "tavimet-cli: No Menu Tree Available. TTAB %d: %s\n", treeId,
+                     StatusText(e).c_str());
+        return false;
+    }
+    return true;
+}
+
+int ApplyToTable(const ApplyOptions& o, const char* command,
+                 const std::function<void(const CTreeTable&, std::vector<EntryEdit>&)>& prepare,
+                 bool skipWhenEmpty) {
+    const int32_t* pickId = o.haveObject ? &o.objectId : nullptr;
+    const std::string& path = o.path;
+    SetCurrentLanguage(o.language);
+    std::vector<EntryEdit> edits;
+    try {
         // Checked against the table as stored, without changing a byte of the file.
         CObjectSet set;
         CTreeTable table(16);
         int16_t treeId = -1;
-        if (!OpenTable(path, true, pickId, set, table, treeId)) return kExitFailed;
+        // A damaged file is reported when the writing session refuses it.
+        if (!OpenTable(path, true, pickId, set, table, treeId, false)) return kExitFailed;
         // Saving a table read short would store only the entries that could be read. Said
         // before the indexes are checked: an entry past the ones read is there on disk.
         if (table.WasTruncated() && !o.allowTruncated) {
@@ -245,10 +275,17 @@ int RunApply(const ApplyOptions& o) {
                          path.c_str(), ShortTable(table).c_str(), table.Count());
             return kExitFailed;
         }
+        prepare(table, edits);
         CheckAgainst(edits, table);
+        EncodeNames(edits, table, o.language);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
+        std::fprintf(stderr, "tavimet-cli: %s: %s\n", command, e.message.c_str());
         return kExitUsage;
+    }
+    if (skipWhenEmpty && std::all_of(edits.begin(), edits.end(), Empty)) {
+        std::fprintf(stderr, "tavimet-cli: %s: nothing to write; %s was not changed\n", command,
+                     path.c_str());
+        return kExitOk;
     }
 
     // The writing session. The set owns the file; it is closed here, not by the set, so that
@@ -341,8 +378,6 @@ int RunApply(const ApplyOptions& o) {
     return kExitOk;
 }
 
-} // namespace
-
 void RegisterApply(CLI::App& app, int& status) {
     auto options = std::make_shared<ApplyOptions>();
     auto* cmd = app.add_subcommand("apply", "Apply a JSON document of edits to a tree table");
@@ -357,6 +392,8 @@ void RegisterApply(CLI::App& app, int& status) {
         "OBJD id of the master (default: the first)");
     cmd->add_option("--language", options->language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
+    cmd->add_flag("--text", options->text,
+                  "names in EDITS are Unicode text, encoded into the language's code page");
     cmd->add_flag("--allow-truncated", options->allowTruncated,
                   "save a table whose body ended before its count of entries (keeps only the "
                   "entries that could be read)");

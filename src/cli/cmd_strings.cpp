@@ -1,5 +1,6 @@
-// tavimet-cli strings PATH --type T --id N [--language N] [--all-languages] [--json]: a string
-// table loaded as the model loads it (fill from English on), read-only.
+// tavimet-cli strings PATH --type T --id N [--language N] [--all-languages] [--json] [--text]: a
+// string table loaded as the model loads it (fill from English on), read-only. Texts and comments
+// print decoded through their language's code page, in JSON too with --text.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
+#include "model/LanguageText.h"
 #include "model/StatusText.h"
 
 namespace cli {
@@ -20,6 +22,7 @@ void RegisterStrings(CLI::App& app, int& status) {
     static int32_t language = 1;
     static bool allLanguages = false;
     static bool json = false;
+    static bool unicode = false;
     cmd->add_option("PATH", path, "resource file")->required();
     cmd->add_option("--type", typeText, "chunk type: four characters or 0x and eight hex digits")
         ->required();
@@ -28,6 +31,9 @@ void RegisterStrings(CLI::App& app, int& status) {
         ->check(CLI::Range(1, kLanguageCount));
     cmd->add_flag("--all-languages", allLanguages, "load every language");
     cmd->add_flag("--json", json, "print JSON");
+    cmd->add_flag("--text", unicode,
+                  "texts and comments as Unicode text, decoded from their language's code page "
+                  "(with --json)");
     cmd->callback([&status] {
         uint32_t type = 0;
         if (!ParseTypeCode(typeText, type)) {
@@ -57,10 +63,12 @@ void RegisterStrings(CLI::App& app, int& status) {
             std::printf("%s %d \"%s\"\n", TypeCodeString(type).c_str(), id, table.Label());
             for (int32_t slot = 0; slot < kLanguageCount; ++slot)
                 for (int32_t p = 1; p <= table.Count(slot); ++p) {
+                    const char* text = table.GetText(p, slot);
                     const char* comment = table.GetComment(p, slot);
                     std::printf("[%d] %d: %s%s%s\n", slot + 1, p,
-                                table.GetText(p, slot) ? table.GetText(p, slot) : "",
-                                comment && *comment ? "  // " : "", comment ? comment : "");
+                                language_text::Decode(text ? text : "", slot + 1).c_str(),
+                                comment && *comment ? "  // " : "",
+                                language_text::Decode(comment ? comment : "", slot + 1).c_str());
                 }
             return;
         }
@@ -77,10 +85,19 @@ void RegisterStrings(CLI::App& app, int& status) {
                 w.BeginObject();
                 const char* text = table.GetText(p, slot);
                 const char* comment = table.GetComment(p, slot);
+                // Each language's texts in its own code page.
+                auto put = [&](const char* s) {
+                    if (!s)
+                        w.Null();
+                    else if (unicode)
+                        w.Unicode(language_text::Decode(s, slot + 1));
+                    else
+                        w.String(s);
+                };
                 w.Key("text");
-                text ? w.String(text) : w.Null();
+                put(text);
                 w.Key("comment");
-                comment ? w.String(comment) : w.Null();
+                put(comment);
                 w.EndObject();
             }
             w.EndArray();

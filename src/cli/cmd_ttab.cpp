@@ -1,5 +1,6 @@
-// tavimet-cli ttab PATH [--object ID] [--language N] [--json]: the tree table of an object,
-// read-only (a table stored below version 8 is not upgraded).
+// tavimet-cli ttab PATH [--object ID] [--language N] [--json] [--text]: the tree table of an
+// object, read-only (a table stored below version 8 is not upgraded). Names print decoded through
+// the language's code page, in JSON too with --text.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
+#include "model/LanguageText.h"
 #include "model/StatusText.h"
 #include "model/TreeTable.h"
 
@@ -17,7 +19,8 @@ namespace cli {
 namespace {
 
 // The tree table of one object file, in the current language; objectId picks the master.
-FileOutcome ShowTreeTable(const std::string& path, const int32_t* objectId, bool json) {
+FileOutcome ShowTreeTable(const std::string& path, const int32_t* objectId, int32_t language,
+                          bool json, bool text) {
     CObjectSet set;
     int32_t failed = kResErrCannotOpen;
     if (!LoadObjectSet(path, true, set, true, &failed)) return FileOutcome{kExitFailed, failed, {}};
@@ -48,7 +51,8 @@ FileOutcome ShowTreeTable(const std::string& path, const int32_t* objectId, bool
             const CTreeTableEntry& e = *table.Entry(i);
             Out("%3d \"%s\" action %d guard %d flags 0x%X string %d attenuation %g "
                 "autonomy %d motives %d\n",
-                i, e.name.Text(), e.actionId, e.guardId, e.flags, e.stringIndex,
+                i, language_text::Decode({e.name.Text(), e.name.Length()}, language).c_str(),
+                e.actionId, e.guardId, e.flags, e.stringIndex,
                 double(CTreeTable::EffectiveAttenuation(e)), int32_t(e.autonomyThreshold),
                 e.motiveCount);
         }
@@ -66,7 +70,11 @@ FileOutcome ShowTreeTable(const std::string& path, const int32_t* objectId, bool
     w.Key("entries").BeginArray();
     for (const CTreeTableEntry& e : table.Entries()) {
         w.BeginObject();
-        w.Key("name").String(std::string(e.name.Text(), e.name.Length()));
+        const std::string_view name(e.name.Text(), e.name.Length());
+        if (text)
+            w.Key("name").Unicode(language_text::Decode(name, language));
+        else
+            w.Key("name").String(name);
         w.Key("action").Int(e.actionId);
         w.Key("guard").Int(e.guardId);
         w.Key("flags").Int(e.flags);
@@ -99,17 +107,20 @@ void RegisterTtab(CLI::App& app, int& status) {
     static BatchOptions options;
     static int32_t objectId = 0;
     static int32_t language = 1;
+    static bool text = false;
     AddBatchOptions(*cmd, options, "object file");
     auto* object =
         cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
     cmd->add_option("--language", language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
     cmd->add_flag("--json", options.json, "print JSON");
+    cmd->add_flag("--text", text,
+                  "names as Unicode text, decoded from the language's code page (with --json)");
     cmd->callback([&status, object] {
         SetCurrentLanguage(language);
         const int32_t* id = object->count() ? &objectId : nullptr;
         status = RunFilesCommand(options, [id](const std::string& path, const std::string&, bool) {
-            return ShowTreeTable(path, id, options.json);
+            return ShowTreeTable(path, id, language, options.json, text);
         });
     });
 }

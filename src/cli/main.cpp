@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     cli::RegisterTtab(app, status);
     cli::RegisterStrings(app, status);
     cli::RegisterApply(app, status);
+    cli::RegisterPo(app, status);
     cli::RegisterPreview(app, status);
     cli::RegisterDemo(app, status);
     // The first word that is not an option names the subcommand; CLI11 would only say that one

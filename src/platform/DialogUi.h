@@ -107,6 +107,7 @@ enum class Notify {
 enum class MessageIcon { None, Error };
 
 // One control. Operations that do not apply to a control's kind do nothing and return empty values.
+// Every text (window text, list items) is Unicode in UTF-8.
 class IControl {
 public:
     virtual ~IControl() = default;
@@ -165,6 +166,8 @@ public:
     // Marks the dialog as ended; it closes once the notification being handled has returned.
     virtual void EndDialog(int result) = 0;
     virtual void MessageBox(const std::string& text, MessageIcon icon) = 0;
+    // The short warning sound of a refused keystroke; the focus stays where it is.
+    virtual void Beep() = 0;
     // Win32-style filter ("Desc|*.ext||"); nullopt when the user cancels.
     virtual std::optional<std::string> AskOpenFile(const std::string& filter) = 0;
     // The window's outer rectangle, expressed in its own client coordinates.

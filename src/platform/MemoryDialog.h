@@ -97,6 +97,7 @@ public:
     std::vector<int> TabOrder() const;
     const std::vector<std::pair<std::string, MessageIcon>>& Messages() const { return m_messages; }
     void ClearMessages() { m_messages.clear(); }
+    int Beeps() const { return m_beeps; }
     void SetOpenFileAnswer(std::optional<std::string> answer) { m_openAnswer = std::move(answer); }
     const std::vector<std::string>& OpenFileFilters() const { return m_openFilters; }
     bool IconSet() const { return m_iconSet; }
@@ -111,6 +112,7 @@ public:
     IControl* Control(int id) override;
     void EndDialog(int result) override;
     void MessageBox(const std::string& text, MessageIcon icon) override;
+    void Beep() override { ++m_beeps; }
     std::optional<std::string> AskOpenFile(const std::string& filter) override;
     Rect GetWindowRect() const override;
     void SetWindowRect(const Rect& r) override;
@@ -141,6 +143,7 @@ private:
     int m_result = 0;
     int m_depth = 0;
     std::vector<std::pair<std::string, MessageIcon>> m_messages;
+    int m_beeps = 0;
     std::optional<std::string> m_openAnswer;
     std::vector<std::string> m_openFilters;
     bool m_iconSet = false;

@@ -18,6 +18,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/utils.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,23 +33,15 @@ namespace ui {
 
 namespace {
 
-// Resource texts are 8-bit; each byte is one Latin-1 character on screen.
+// Texts cross the interface as UTF-8 (the dialog's logic decodes names from their code page);
+// the toolkit's own strings are Unicode, so nothing is lost either way.
 wxString ToWx(const std::string& s) {
-    wxString out;
-    out.reserve(s.size());
-    for (unsigned char c : s)
-        out += wxUniChar(static_cast<unsigned>(c));
-    return out;
+    return wxString::FromUTF8(s.data(), s.size());
 }
 
 std::string FromWx(const wxString& s) {
-    std::string out;
-    out.reserve(s.length());
-    for (wxUniChar c : s) {
-        unsigned v = c.GetValue();
-        out += v < 256 ? static_cast<char>(v) : '?';
-    }
-    return out;
+    const wxScopedCharBuffer utf8 = s.utf8_str();
+    return std::string(utf8.data(), utf8.length());
 }
 
 class CWxDialog;
@@ -281,10 +274,11 @@ public:
                             wxOK | (icon == MessageIcon::Error ? wxICON_ERROR : wxICON_NONE));
         box.ShowModal();
     }
+    void Beep() override { wxBell(); }
     std::optional<std::string> AskOpenFile(const std::string& filter) override {
         wxFileDialog dlg(nullptr, "Open", "", "", ToWx(ToolkitFilter(filter)), wxFD_OPEN);
         if (dlg.ShowModal() != wxID_OK) return std::nullopt;
-        return FromWx(dlg.GetPath());
+        return std::string(dlg.GetPath().fn_str());
     }
     Rect GetWindowRect() const override {
         // The frame around the client area: equal at the sides and the bottom, the rest on top.
