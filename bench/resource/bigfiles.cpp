@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "sample/Sample.h"
 #include "resource/IffFormat.h"
+#include "sample/Sample.h"
 
 namespace {
 

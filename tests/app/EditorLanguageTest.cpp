@@ -90,9 +90,9 @@ protected:
         std::vector<uint8_t> body;
         if (CChunk* chunk = file.GetChunk(type, id, nullptr)) {
             body.assign(chunk->Body(), chunk->Body() + chunk->Size());
-            file.ReleaseChunk(chunk);
+            EXPECT_EQ(file.ReleaseChunk(chunk), kResOk);
         }
-        file.Close();
+        EXPECT_EQ(file.Close(), kResOk);
         return body;
     }
 
@@ -113,7 +113,7 @@ protected:
             for (int32_t p = 1; p <= t.Count(slot); ++p)
                 sets[size_t(slot)].push_back(t.GetText(p, slot) ? t.GetText(p, slot) : "");
         }
-        file.Close();
+        EXPECT_EQ(file.Close(), kResOk);
         return sets;
     }
 

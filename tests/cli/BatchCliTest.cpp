@@ -13,9 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sample/Sample.h"
 #include "resource/IffFileV2.h"
 #include "resource/IffTestUtil.h"
+#include "sample/Sample.h"
 
 using nlohmann::json;
 namespace fs = std::filesystem;
