@@ -21,16 +21,6 @@ namespace cli {
 
 namespace {
 
-// Opens path read-only by name with the behaviour file's rows (2.x .iff, 2.x .spf, 1.0 .iff,
-// 1.0 .spf, .dir); every file that opens is listed. Returns 0 or the last row's status.
-int32_t OpenForReading(const std::string& path, std::unique_ptr<CResourceFile>& out) {
-    auto file = std::make_unique<CSplitResourceFile>();
-    ClearPlatformFailure();
-    const int32_t status = file->OpenReadOnly(path.c_str());
-    if (status == kResOk) out = std::move(file);
-    return status;
-}
-
 std::string TypeText(uint32_t type) {
     std::string s(4, ' ');
     for (int i = 0; i < 4; ++i)
@@ -50,7 +40,7 @@ struct Row {
 FileOutcome ListChunks(const std::string& path, bool json) {
     FileOutcome outcome;
     std::unique_ptr<CResourceFile> file;
-    if (int32_t e = OpenForReading(path, file)) {
+    if (int32_t e = OpenAnyFileReadOnly(path, file)) {
         PrintOpenFailure(path, e, std::nullopt, true);
         return FileOutcome{kExitFailed, e, {}};
     }
