@@ -194,6 +194,17 @@ TEST(LanguageText, AnyBytesSurviveShowingAndStoringAgain) {
     }
 }
 
+// Code page 932 writes a character of its duplicate rows with the other row's bytes; next to an
+// invalid byte those bytes can join it into a character, so storing the shown text again is
+// refused (the edit beeps) rather than stored as other text.
+TEST(LanguageText, ARawByteNextToARewrittenDuplicateIsRefusedNotChanged) {
+    const std::string bytes = "\xEE\xEE\xD1\x32";
+    const std::string editing = DecodeForEditing(bytes, 15);
+    const Encoded back = Encode(editing, 15, true);
+    EXPECT_FALSE(back.ok);
+    EXPECT_TRUE(back.bytes.empty());
+}
+
 TEST(LanguageText, TextIsCutAfterTheLastWholeCharacterThatFits) {
     // Code page 932: two bytes each; 63 bytes hold 31 of them.
     std::string text;
