@@ -32,24 +32,14 @@ struct Scanned {
     std::string label;
 };
 
-} // namespace
-
-bool CheckIffFile(const char* path, IffCheckReport& report) {
-    report = IffCheckReport{};
-    std::unique_ptr<CFileObject> file = path ? OpenFileObject(path, false) : nullptr;
-    if (!file) {
-        report.problems.push_back("the file cannot be opened for reading");
-        return false;
-    }
-    report.opened = true;
-    report.length = file->Length();
+// The 64-byte file header: the version, the chunk header size and, for 2.5, the map's offset.
+bool CheckHeader(CFileObject& file, IffCheckReport& report, int32_t& headerSize) {
     uint8_t header[iff::kFileHeaderSize];
-    if (report.length < iff::kFileHeaderSize || !file->Seek(0) ||
-        file->Read(header, iff::kFileHeaderSize) != iff::kFileHeaderSize) {
+    if (report.length < iff::kFileHeaderSize || !file.Seek(0) ||
+        file.Read(header, iff::kFileHeaderSize) != iff::kFileHeaderSize) {
         report.problems.push_back("the file is shorter than the 64-byte IFF header");
         return false;
     }
-    int32_t headerSize = 0;
     if (std::memcmp(header, iff::kHeaderV1, iff::kFileHeaderSize) == 0) {
         report.version = 0x100;
         headerSize = iff::kChunkHeaderV1;
@@ -68,10 +58,12 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         if (version == iff::kVersion25)
             report.mapOffset = int32_t(iff::GetBE32(header + iff::kMapOffsetPos));
     }
+    return true;
+}
 
-    iff::CIffStore store(headerSize);
-    store.Attach(std::move(file));
-    std::map<int32_t, Scanned> used;
+// Walks the chunk chain, counting used and free chunks; where it breaks, says how.
+void ScanChain(iff::CIffStore& store, int32_t headerSize, IffCheckReport& report,
+               std::map<int32_t, Scanned>& used) {
     int32_t pos = iff::kFileHeaderSize;
     char tc[5];
     store.mapClaimsWhole = report.mapOffset != 0;
@@ -115,8 +107,12 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
                              pos);
         report.problems.push_back(what);
     }
+}
 
-    if (report.mapOffset == 0) return report.problems.empty();
+// The 2.5 resource map against the chunks the scan found.
+bool CheckMap(iff::CIffStore& store, int32_t headerSize, IffCheckReport& report,
+              const std::map<int32_t, Scanned>& used) {
+    char tc[5];
     // A map behind a break in the chain is still found through the header.
     iff::ChunkHeader mh;
     auto at = used.find(report.mapOffset);
@@ -183,4 +179,25 @@ bool CheckIffFile(const char* path, IffCheckReport& report) {
         problem(Describe("the resource map records %d bytes of free space, the scan finds %lld",
                          mapFree, static_cast<long long>(report.freeBytes)));
     return report.problems.empty();
+}
+
+} // namespace
+
+bool CheckIffFile(const char* path, IffCheckReport& report) {
+    report = IffCheckReport{};
+    std::unique_ptr<CFileObject> file = path ? OpenFileObject(path, false) : nullptr;
+    if (!file) {
+        report.problems.push_back("the file cannot be opened for reading");
+        return false;
+    }
+    report.opened = true;
+    report.length = file->Length();
+    int32_t headerSize = 0;
+    if (!CheckHeader(*file, report, headerSize)) return false;
+    iff::CIffStore store(headerSize);
+    store.Attach(std::move(file));
+    std::map<int32_t, Scanned> used;
+    ScanChain(store, headerSize, report, used);
+    if (report.mapOffset == 0) return report.problems.empty();
+    return CheckMap(store, headerSize, report, used);
 }
