@@ -7,6 +7,16 @@
 #include "resource/HeldChunk.h"
 #include "resource/ResourceFile.h"
 
+// Strings as a body holds them, before they are stored by position and language.
+struct ParsedStrings {
+    struct Item {
+        uint8_t code = 0; // language code (1-based) in multi-language bodies
+        std::string text, comment;
+    };
+    std::vector<Item> items;
+    bool truncated = false; // the body ended inside a string
+};
+
 namespace {
 
 int32_t g_currentLanguage = 1;
@@ -56,6 +66,76 @@ private:
 void CutAtNul(std::string& s) {
     const auto nul = s.find('\0');
     if (nul != std::string::npos) s.resize(nul);
+}
+
+// Each string runs from an opening caret to the next caret; one opened but never closed ran past
+// the end of the body.
+ParsedStrings ReadCaretStrings(const uint8_t* body, int32_t size) {
+    ParsedStrings out;
+    int32_t open = -1;
+    for (int32_t i = 0; i < size; ++i) {
+        if (body[i] != '^') continue;
+        if (open < 0) {
+            open = i;
+            continue;
+        }
+        std::string text(reinterpret_cast<const char*>(body + open + 1), size_t(i - open - 1));
+        CutAtNul(text);
+        out.items.push_back(ParsedStrings::Item{0, std::move(text), {}});
+        open = -1;
+    }
+    out.truncated = open >= 0;
+    return out;
+}
+
+// Format 0 and up: that many strings, each a length byte and its bytes.
+ParsedStrings ReadPascalStrings(BodyReader& in, int32_t count) {
+    ParsedStrings out;
+    for (int32_t i = 1; i <= count; ++i) {
+        uint8_t length = 0;
+        std::string text;
+        if (!in.Byte(length) || !in.Bytes(length, text)) {
+            out.truncated = true;
+            break;
+        }
+        for (char& c : text) {
+            if (uint8_t(c) == 0xA1) c = 'o';
+            if (uint8_t(c) == 0xD5) c = '\'';
+        }
+        CutAtNul(text);
+        out.items.push_back(ParsedStrings::Item{0, std::move(text), {}});
+    }
+    return out;
+}
+
+// Formats -1 and -2: zero-terminated strings, with a comment after each in -2.
+ParsedStrings ReadCStrings(BodyReader& in, int32_t count, bool withComments) {
+    ParsedStrings out;
+    for (int32_t i = 1; i <= count; ++i) {
+        ParsedStrings::Item item;
+        if (!in.CString(item.text) || (withComments && !in.CString(item.comment))) {
+            out.truncated = true;
+            break;
+        }
+        out.items.push_back(std::move(item));
+    }
+    return out;
+}
+
+// Format -3: language code, text and comment for each item.
+ParsedStrings ReadLanguageTriples(BodyReader& in, int32_t count, int32_t size) {
+    ParsedStrings out;
+    // Each item takes at least three bytes, whatever the count claims.
+    out.items.reserve(size_t(std::clamp<int32_t>(count, 0, size / 3)));
+    for (int32_t i = 0; i < count; ++i) {
+        ParsedStrings::Item t;
+        if (!in.Byte(t.code) || !in.CString(t.text) || !in.CString(t.comment)) {
+            out.truncated = true;
+            break;
+        }
+        out.items.push_back(std::move(t));
+    }
+    return out;
 }
 
 // The stream's view of a table: the working language, loaded with fill from English.
@@ -265,21 +345,10 @@ void CStringTable::StoreAt(int32_t position, const std::string& text, const std:
 void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
                          bool fillFromEnglish) {
     if (m_caret) {
-        // Each string runs from an opening caret to the next caret.
-        int32_t open = -1;
-        for (int32_t i = 0; i < size; ++i) {
-            if (body[i] != '^') continue;
-            if (open < 0) {
-                open = i;
-                continue;
-            }
-            std::string text(reinterpret_cast<const char*>(body + open + 1), size_t(i - open - 1));
-            CutAtNul(text);
-            StoreAt(Count(0) + 1, text, nullptr);
-            open = -1;
-        }
-        // A string opened but never closed: the text ran past the end of the body.
-        m_truncated = open >= 0;
+        ParsedStrings caret = ReadCaretStrings(body, size);
+        for (const ParsedStrings::Item& item : caret.items)
+            StoreAt(Count(0) + 1, item.text, nullptr);
+        m_truncated = caret.truncated;
         return;
     }
     BodyReader in(body, size);
@@ -289,59 +358,32 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
         m_truncated = size > 0;
         return;
     }
-    if (format >= 0) {
-        for (int32_t i = 1; i <= format; ++i) {
-            uint8_t length = 0;
-            std::string text;
-            if (!in.Byte(length) || !in.Bytes(length, text)) {
-                m_truncated = true;
-                return;
-            }
-            for (char& c : text) {
-                if (uint8_t(c) == 0xA1) c = 'o';
-                if (uint8_t(c) == 0xD5) c = '\'';
-            }
-            CutAtNul(text);
-            StoreAt(i, text, nullptr);
-        }
-        return;
-    }
     if (format < -3) return;
-    int16_t count = 0;
-    if (!in.Word(count)) {
+    int16_t count = format;
+    if (format < 0 && !in.Word(count)) {
         m_truncated = true;
         return;
     }
-    if (format == -1 || format == -2) {
-        for (int32_t i = 1; i <= count; ++i) {
-            std::string text, comment;
-            if (!in.CString(text) || (format == -2 && !in.CString(comment))) {
-                m_truncated = true;
-                return;
-            }
-            StoreAt(i, text, format == -2 ? &comment : nullptr);
-        }
+    if (format == -3) {
+        ParsedStrings triples = ReadLanguageTriples(in, count, size);
+        m_truncated = triples.truncated;
+        StoreLanguages(triples, count, allLanguages, fillFromEnglish);
         return;
     }
-    // Multi-language: runs of one language, each run counting from position 1 again.
-    struct Triple {
-        uint8_t code;
-        std::string text, comment;
-    };
-    std::vector<Triple> items;
-    // Each item takes at least three bytes, whatever the count claims.
-    items.reserve(size_t(std::clamp<int32_t>(count, 0, size / 3)));
-    for (int32_t i = 0; i < count; ++i) {
-        Triple t;
-        if (!in.Byte(t.code) || !in.CString(t.text) || !in.CString(t.comment)) {
-            m_truncated = true;
-            break;
-        }
-        items.push_back(std::move(t));
-    }
+    ParsedStrings plain =
+        format >= 0 ? ReadPascalStrings(in, count) : ReadCStrings(in, count, format == -2);
+    int32_t position = 1;
+    for (const ParsedStrings::Item& item : plain.items)
+        StoreAt(position++, item.text, format == -2 ? &item.comment : nullptr);
+    m_truncated = plain.truncated;
+}
+
+// Multi-language: runs of one language, each run counting from position 1 again.
+void CStringTable::StoreLanguages(const ParsedStrings& triples, int16_t count, bool allLanguages,
+                                  bool fillFromEnglish) {
     int32_t position = 1;
     int32_t previous = -1;
-    for (const Triple& t : items) {
+    for (const ParsedStrings::Item& t : triples.items) {
         if (t.code != previous) position = 1;
         previous = t.code;
         const int32_t slot = int32_t(t.code) - 1;
@@ -352,7 +394,7 @@ void CStringTable::Parse(const uint8_t* body, int32_t size, bool allLanguages,
         ++position;
     }
     if (Count(m_working) == 0 && fillFromEnglish && count > 0) {
-        for (const Triple& t : items) {
+        for (const ParsedStrings::Item& t : triples.items) {
             if (t.code != 1) continue;
             const int32_t at = Count(m_working) + 1;
             SetText(at, t.text.c_str(), m_working);

@@ -38,6 +38,8 @@ struct StringItem {
     int8_t sourceLanguage = 0; // slot that stored the text; 0 also marks an English fall-back copy
 };
 
+struct ParsedStrings;
+
 class CStringTable {
 public:
     static constexpr uint32_t kTypeStr = 0x53545223;   // STR#
@@ -104,6 +106,8 @@ private:
     int32_t Read(bool allLanguages, bool fillFromEnglish, bool copyEnglish);
     void CopyEnglishInto(int32_t slot);
     void Parse(const uint8_t* body, int32_t size, bool allLanguages, bool fillFromEnglish);
+    void StoreLanguages(const ParsedStrings& triples, int16_t count, bool allLanguages,
+                        bool fillFromEnglish);
     void StoreAt(int32_t position, const std::string& text, const std::string* comment);
 
     CResourceFile* m_file = nullptr;
