@@ -412,10 +412,15 @@ int32_t CStringTable::Save() {
 int32_t CStringTable::PrepareSave(std::unique_ptr<CChunk, CChunkFree>& body) {
     body.reset();
     if (!m_file || !m_file->IsOpen()) return -1;
-    const int32_t w = m_working;
-
-    // The stored table, all languages; a caret table is merged with its caret chunk.
     CStringTable merge;
+    if (int32_t e = MergeWithStored(merge)) return e;
+    return EncodeAllLanguages(merge, body);
+}
+
+// The stored table, all languages, with this table's working language laid over it; a caret
+// table is merged with its caret chunk.
+int32_t CStringTable::MergeWithStored(CStringTable& merge) const {
+    const int32_t w = m_working;
     merge.Configure(m_file, m_type, m_id, m_caret, w);
     // English copies only for the working language: every other language without strings of
     // its own is dropped below anyway, and copying a large table into all of them costs.
@@ -455,6 +460,12 @@ int32_t CStringTable::PrepareSave(std::unique_ptr<CChunk, CChunkFree>& body) {
             set.push_back(StringItem{english[p].text, english[p].comment, 0});
     }
 
+    return 0;
+}
+
+// The multi-language body of every item of every language.
+int32_t CStringTable::EncodeAllLanguages(const CStringTable& merge,
+                                         std::unique_ptr<CChunk, CChunkFree>& body) {
     int64_t total = 0, size = 4;
     for (const auto& set : merge.m_sets) {
         total += int64_t(set.size());

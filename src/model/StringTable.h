@@ -106,6 +106,9 @@ private:
     int32_t Read(bool allLanguages, bool fillFromEnglish, bool copyEnglish);
     void CopyEnglishInto(int32_t slot);
     void Parse(const uint8_t* body, int32_t size, bool allLanguages, bool fillFromEnglish);
+    int32_t MergeWithStored(CStringTable& merge) const;
+    static int32_t EncodeAllLanguages(const CStringTable& merge,
+                                      std::unique_ptr<CChunk, CChunkFree>& body);
     void StoreLanguages(const ParsedStrings& triples, int16_t count, bool allLanguages,
                         bool fillFromEnglish);
     void StoreAt(int32_t position, const std::string& text, const std::string* comment);
