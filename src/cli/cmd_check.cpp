@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -268,13 +269,14 @@ FileOutcome CheckObject(const std::string& path, const std::string& shown, bool 
 
 void RegisterCheck(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("check", "Check the chunk structure of an IFF file");
-    static BatchOptions options;
-    AddBatchOptions(*cmd, options, "IFF file, or an object by name (PATH.iff and PATH.spf)");
-    cmd->add_flag("--json", options.json, "print JSON (always the several-files form)");
-    cmd->callback([&status] {
-        const FileWork work = [](const std::string& path, const std::string& shown, bool batch) {
-            return CheckObject(path, shown, batch, options.json);
-        };
+    auto held = std::make_shared<BatchOptions>();
+    AddBatchOptions(*cmd, *held, "IFF file, or an object by name (PATH.iff and PATH.spf)");
+    cmd->add_flag("--json", held->json, "print JSON (always the several-files form)");
+    cmd->callback([&status, held] {
+        const BatchOptions& options = *held;
+        const bool json = options.json;
+        const FileWork work = [json](const std::string& path, const std::string& shown,
+                                     bool batch) { return CheckObject(path, shown, batch, json); };
         // The one-file form has no JSON: --json always prints the several-files document.
         if (!IsBatch(options) && !options.json) {
             status = work(options.paths.front(), options.paths.front(), false).exit;

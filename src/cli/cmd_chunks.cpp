@@ -109,13 +109,13 @@ FileOutcome ListChunks(const std::string& path, bool json) {
 
 void RegisterChunks(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("chunks", "List every chunk of a resource file");
-    static BatchOptions options;
-    AddBatchOptions(*cmd, options, "resource file (.iff or .spf)");
-    cmd->add_flag("--json", options.json, "print JSON");
-    cmd->callback([&status] {
-        status = RunFilesCommand(options, [](const std::string& path, const std::string&, bool) {
-            return ListChunks(path, options.json);
-        });
+    auto options = std::make_shared<BatchOptions>();
+    AddBatchOptions(*cmd, *options, "resource file (.iff or .spf)");
+    cmd->add_flag("--json", options->json, "print JSON");
+    cmd->callback([&status, options] {
+        const bool json = options->json;
+        status = RunFilesCommand(*options, [json](const std::string& path, const std::string&,
+                                                  bool) { return ListChunks(path, json); });
     });
 }
 

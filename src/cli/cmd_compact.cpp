@@ -97,10 +97,10 @@ int RunCompact(const std::string& path) {
 
 void RegisterCompact(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("compact", "Compact an IFF file now, whatever its free space");
-    static std::string path;
-    cmd->add_option("PATH", path, "IFF file, or an object by name (PATH.iff and PATH.spf)")
+    auto path = std::make_shared<std::string>();
+    cmd->add_option("PATH", *path, "IFF file, or an object by name (PATH.iff and PATH.spf)")
         ->required();
-    cmd->callback([&status] { status = RunCompact(path); });
+    cmd->callback([&status, path] { status = RunCompact(*path); });
 }
 
 } // namespace cli

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "Batch.h"
@@ -60,13 +61,13 @@ FileOutcome ListObjects(const std::string& path, bool json) {
 
 void RegisterObjects(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("objects", "List the object definitions of an object file");
-    static BatchOptions options;
-    AddBatchOptions(*cmd, options, "object file");
-    cmd->add_flag("--json", options.json, "print JSON");
-    cmd->callback([&status] {
-        status = RunFilesCommand(options, [](const std::string& path, const std::string&, bool) {
-            return ListObjects(path, options.json);
-        });
+    auto options = std::make_shared<BatchOptions>();
+    AddBatchOptions(*cmd, *options, "object file");
+    cmd->add_flag("--json", options->json, "print JSON");
+    cmd->callback([&status, options] {
+        const bool json = options->json;
+        status = RunFilesCommand(*options, [json](const std::string& path, const std::string&,
+                                                  bool) { return ListObjects(path, json); });
     });
 }
 

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "Commands.h"
@@ -16,25 +17,29 @@ namespace cli {
 
 void RegisterStrings(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("strings", "Show a string table (STR#, TTAs or caret)");
-    static std::string path;
-    static std::string typeText;
-    static int32_t id = 0;
-    static int32_t language = 1;
-    static bool allLanguages = false;
-    static bool json = false;
-    static bool unicode = false;
-    cmd->add_option("PATH", path, "resource file")->required();
-    cmd->add_option("--type", typeText, "chunk type: four characters or 0x and eight hex digits")
+    struct StringsOptions {
+        std::string path;
+        std::string typeText;
+        int32_t id = 0;
+        int32_t language = 1;
+        bool allLanguages = false;
+        bool json = false;
+        bool unicode = false;
+    };
+    auto o = std::make_shared<StringsOptions>();
+    cmd->add_option("PATH", o->path, "resource file")->required();
+    cmd->add_option("--type", o->typeText, "chunk type: four characters or 0x and eight hex digits")
         ->required();
-    cmd->add_option("--id", id, "chunk id")->required()->check(CLI::Range(-32768, 32767));
-    cmd->add_option("--language", language, "language 1..20 (default 1)")
+    cmd->add_option("--id", o->id, "chunk id")->required()->check(CLI::Range(-32768, 32767));
+    cmd->add_option("--language", o->language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
-    cmd->add_flag("--all-languages", allLanguages, "load every language");
-    cmd->add_flag("--json", json, "print JSON");
-    cmd->add_flag("--text", unicode,
+    cmd->add_flag("--all-languages", o->allLanguages, "load every language");
+    cmd->add_flag("--json", o->json, "print JSON");
+    cmd->add_flag("--text", o->unicode,
                   "texts and comments as Unicode text, decoded from their language's code page "
                   "(with --json)");
-    cmd->callback([&status] {
+    cmd->callback([&status, o] {
+        const auto& [path, typeText, id, language, allLanguages, json, unicode] = *o;
         uint32_t type = 0;
         if (!ParseTypeCode(typeText, type)) {
             std::fprintf(stderr, "tavimet-cli: --type takes four characters or 0x and eight hex "

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "Batch.h"
@@ -104,24 +105,28 @@ FileOutcome ShowTreeTable(const std::string& path, const int32_t* objectId, int3
 
 void RegisterTtab(CLI::App& app, int& status) {
     auto* cmd = app.add_subcommand("ttab", "Show the tree table of an object");
-    static BatchOptions options;
-    static int32_t objectId = 0;
-    static int32_t language = 1;
-    static bool text = false;
-    AddBatchOptions(*cmd, options, "object file");
+    struct TtabOptions {
+        BatchOptions batch;
+        int32_t objectId = 0;
+        int32_t language = 1;
+        bool text = false;
+    };
+    auto o = std::make_shared<TtabOptions>();
+    AddBatchOptions(*cmd, o->batch, "object file");
     auto* object =
-        cmd->add_option("--object", objectId, "OBJD id of the master (default: the first)");
-    cmd->add_option("--language", language, "language 1..20 (default 1)")
+        cmd->add_option("--object", o->objectId, "OBJD id of the master (default: the first)");
+    cmd->add_option("--language", o->language, "language 1..20 (default 1)")
         ->check(CLI::Range(1, kLanguageCount));
-    cmd->add_flag("--json", options.json, "print JSON");
-    cmd->add_flag("--text", text,
+    cmd->add_flag("--json", o->batch.json, "print JSON");
+    cmd->add_flag("--text", o->text,
                   "names as Unicode text, decoded from the language's code page (with --json)");
-    cmd->callback([&status, object] {
-        SetCurrentLanguage(language);
-        const int32_t* id = object->count() ? &objectId : nullptr;
-        status = RunFilesCommand(options, [id](const std::string& path, const std::string&, bool) {
-            return ShowTreeTable(path, id, language, options.json, text);
-        });
+    cmd->callback([&status, object, o] {
+        SetCurrentLanguage(o->language);
+        const int32_t* id = object->count() ? &o->objectId : nullptr;
+        status =
+            RunFilesCommand(o->batch, [id, o](const std::string& path, const std::string&, bool) {
+                return ShowTreeTable(path, id, o->language, o->batch.json, o->text);
+            });
     });
 }
 
