@@ -39,7 +39,13 @@ void RegisterStrings(CLI::App& app, int& status) {
                   "texts and comments as Unicode text, decoded from their language's code page "
                   "(with --json)");
     cmd->callback([&status, o] {
-        const auto& [path, typeText, id, language, allLanguages, json, unicode] = *o;
+        const std::string& path = o->path;
+        const std::string& typeText = o->typeText;
+        const int32_t id = o->id;
+        const int32_t language = o->language;
+        const bool allLanguages = o->allLanguages;
+        const bool json = o->json;
+        const bool unicode = o->unicode;
         uint32_t type = 0;
         if (!ParseTypeCode(typeText, type)) {
             std::fprintf(stderr, "tavimet-cli: --type takes four characters or 0x and eight hex "
