@@ -214,7 +214,7 @@ TEST(LockPlaces, FromEnvironment) {
     EXPECT_EQ(p.cacheDir, "/c/tavimet");
     EXPECT_EQ(p.uid, ::getuid());
     ::unsetenv("XDG_RUNTIME_DIR");
-    ::setenv("XDG_CACHE_HOME", "relative", 1); // not absolute: ignored, as the spec says
+    ::setenv("XDG_CACHE_HOME", "relative", 1); // relative: ignored
     p = platform::LockPlaces::FromEnvironment();
     EXPECT_EQ(p.runtimeDir, "");
     EXPECT_EQ(p.cacheDir, "/home/u/.cache/tavimet");
