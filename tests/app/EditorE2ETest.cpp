@@ -6,47 +6,18 @@
 #include <nlohmann/json.hpp>
 
 #include <map>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
+
+#include "app/WindowDriver.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-bool HaveTool(const char* tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using namespace window_driver;
 
 // Drives the window with the keyboard only: the focus starts on the Menu Items list, and the tab
 // order runs Menu Items, Menu Name, Motives, Min, Max. Alt+A is Apply; Enter in an edit is OK.
-constexpr const char* kDriver = R"(#!/bin/bash
-set -u
-export ASAN_OPTIONS=detect_leaks=0
-"$TAVIMET" "$SAMPLE" >"$WORK/tavimet.log" 2>&1 &
-pid=$!
-win=""
-for i in $(seq 1 150); do
-  win=$(xdotool search --onlyvisible --name '^Tavimet$' 2>/dev/null | head -1)
-  [ -n "$win" ] && break
-  sleep 0.2
-done
-if [ -z "$win" ]; then echo "no editor window" >&2; kill $pid; exit 3; fi
-sleep 2
-xdotool windowfocus --sync "$win" 2>/dev/null || true
-sleep 0.5
+constexpr const char* kKeys = R"(
 xdotool key Down; sleep 0.8
 xdotool key Tab; sleep 0.3; xdotool key Tab; sleep 0.3; xdotool key Tab; sleep 0.3; xdotool key Tab; sleep 0.5
 xdotool key ctrl+a; sleep 0.3
@@ -54,12 +25,6 @@ xdotool type --delay 150 "42"; sleep 1
 import -window "$win" -strip "$SHOT" || echo "no screenshot" >&2
 xdotool key alt+a; sleep 1.5
 xdotool key Return
-for i in $(seq 1 150); do
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.2
-done
-if kill -0 $pid 2>/dev/null; then echo "editor did not close" >&2; kill $pid; exit 4; fi
-exit 0
 )";
 
 // The window's own measurements of its lists and edits, written while it ran.
@@ -102,36 +67,21 @@ void ExpectEveryRowInSight(const std::string& report) {
 }
 
 TEST(EditorEndToEnd, EditMaxApplyOkAndReadBack) {
-    if (!HaveTool("xvfb-run") || !HaveTool("xdotool") || !HaveTool("import") || !HaveTool("xauth"))
+    if (!HaveXTooling())
         GTEST_SKIP() << "no X server tooling (xvfb-run, xauth, xdotool, import) installed";
-    fs::path work = fs::temp_directory_path() / ("tavimet-e2e-" + std::to_string(::getpid()));
-    fs::remove_all(work);
-    fs::create_directories(work);
-    fs::permissions(work, fs::perms::owner_all, fs::perm_options::replace); // holds the lock
-    const std::string cli = TAVIMET_CLI_EXE;
-    ASSERT_EQ(std::system(
-                  ("\"" + cli + "\" demo \"" + (work / "demo").string() + "\" >/dev/null").c_str()),
-              0);
-    fs::path shot = work / "screenshot.png";
-    fs::path script = work / "drive.sh";
-    std::ofstream(script) << kDriver;
-    std::string env = "WORK='" + work.string() + "' TAVIMET='" + TAVIMET_EXE + "' SAMPLE='" +
-                      (work / "demo" / "sample.iff").string() + "' SHOT='" + shot.string() +
-                      "' TAVIMET_REGISTRY='" + (work / "demo" / "registry.ini").string() +
-                      "' XDG_RUNTIME_DIR='" + work.string() + "' TAVIMET_LAYOUT_REPORT='" +
-                      (work / "layout.txt").string() + "'";
-    std::string cmd = env + " timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' bash '" +
-                      script.string() + "' >'" + (work / "drive.log").string() + "' 2>&1";
-    int rc = std::system(cmd.c_str());
-    ASSERT_EQ(rc, 0) << ReadFile(work / "drive.log") << ReadFile(work / "tavimet.log");
+    const fs::path work = MakeWork("tavimet-e2e");
+    ASSERT_FALSE(work.empty());
+    const fs::path shot = work / "screenshot.png";
+    std::string log;
+    ASSERT_EQ(RunEditor(work, kKeys,
+                        "TAVIMET_LAYOUT_REPORT='" + (work / "layout.txt").string() + "'", log),
+              0)
+        << log;
 
     ExpectEveryRowInSight(ReadFile(work / "layout.txt"));
 
-    std::string json = (work / "ttab.json").string();
-    ASSERT_EQ(std::system(("\"" + cli + "\" ttab \"" + (work / "demo" / "sample.iff").string() +
-                           "\" --json >\"" + json + "\"")
-                              .c_str()),
-              0);
+    const std::string json = (work / "ttab.json").string();
+    ASSERT_EQ(RunCli("ttab \"" + Sample(work).string() + "\" --json >\"" + json + "\""), 0);
     auto doc = nlohmann::json::parse(ReadFile(json));
     const auto& entry = doc.at("entries").at(1);
     EXPECT_EQ(entry.at("name"), "Take a Nap");
