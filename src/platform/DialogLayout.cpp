@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ui {
 
@@ -39,8 +40,7 @@ double StretchFor(const DialogTemplate& tmpl, std::span<const Rect> px, const Ro
 }
 
 // The single-line control a label names: on the label's row, to its right.
-const ControlTemplate* LineControlOf(const DialogTemplate& tmpl, const ControlTemplate& label,
-                                     std::size_t* index) {
+std::optional<std::size_t> LineControlOf(const DialogTemplate& tmpl, const ControlTemplate& label) {
     int middle2 = 2 * label.y + label.cy;
     for (std::size_t i = 0; i < tmpl.controls.size(); ++i) {
         const ControlTemplate& c = tmpl.controls[i];
@@ -48,10 +48,9 @@ const ControlTemplate* LineControlOf(const DialogTemplate& tmpl, const ControlTe
         int height = c.kind == ControlKind::DropDownList ? kLineUnits : c.cy;
         if (middle2 < 2 * c.y || middle2 > 2 * (c.y + height)) continue;
         if (c.x < label.x + label.cx - 2) continue;
-        *index = i;
-        return &c;
+        return i;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 } // namespace
@@ -90,9 +89,9 @@ DialogPlacement PlaceControls(const DialogTemplate& tmpl, std::span<const Rect> 
     for (std::size_t i = 0; i < out.rects.size() && i < tmpl.controls.size(); ++i) {
         const ControlTemplate& c = tmpl.controls[i];
         if (c.kind != ControlKind::Label || m.labelHeight <= 0) continue;
-        std::size_t j = 0;
-        if (!LineControlOf(tmpl, c, &j) || j >= out.rects.size()) continue;
-        const Rect& target = out.rects[j];
+        const std::optional<std::size_t> j = LineControlOf(tmpl, c);
+        if (!j || *j >= out.rects.size()) continue;
+        const Rect& target = out.rects[*j];
         int top = target.top + (target.Height() - m.labelHeight) / 2;
         out.rects[i].top = top;
         out.rects[i].bottom = top + m.labelHeight;

@@ -439,6 +439,9 @@ private:
         RowMetrics m;
         m.unitRow = ConvertDialogToPixels(wxSize(0, 8)).y;
         m.labelHeight = GetCharHeight();
+        // Every list is made denser before any is measured.
+        for (wxWindow* w : m_windows)
+            if (auto* list = dynamic_cast<wxListBox*>(w)) gtk::CompactRows(*list);
         std::vector<Rect> px;
         for (std::size_t i = 0; i < m_tmpl.controls.size(); ++i) {
             const ControlTemplate& c = m_tmpl.controls[i];
@@ -454,8 +457,6 @@ private:
                 m.dropDownHeight = w->GetBestSize().y;
             }
         }
-        for (wxWindow* w : m_windows)
-            if (auto* list = dynamic_cast<wxListBox*>(w)) gtk::CompactRows(*list);
         m_unitRow = m.unitRow;
         m_listFrame = m.listFrame;
         wxSize client = ConvertDialogToPixels(wxSize(m_tmpl.cx, m_tmpl.cy));
@@ -469,7 +470,6 @@ private:
 
     // The row height a list will draw, measured on a stand-in item before any code fills it.
     static int MeasureRow(wxListBox& list) {
-        gtk::CompactRows(list);
         bool empty = list.GetCount() == 0;
         if (empty) list.Append("Ag");
         std::optional<int> row = gtk::PredictRowHeight(list);
