@@ -6,6 +6,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "ScratchDir.h"
 #include "app/EditorApp.h"
 #include "app/PreviewLayout.h"
 #include "model/StringTable.h"
@@ -20,23 +21,16 @@ namespace fs = std::filesystem;
 class EditorAppTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("tavimet-app-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
         std::string error;
-        ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
+        ASSERT_EQ(sample::WriteDemo(m_dir.Str(), error), 0) << error;
         ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
         // A lock of this test's own, in a folder private to the user as the lock requires.
-        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::replace);
-        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
+        fs::permissions(m_dir.Path(), fs::perms::owner_all, fs::perm_options::replace);
+        ::setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
         SetCurrentLanguage(1);
     }
-    void TearDown() override {
-        ::unsetenv("TAVIMET_REGISTRY");
-        fs::remove_all(m_dir);
-    }
-    fs::path m_dir;
+    void TearDown() override { ::unsetenv("TAVIMET_REGISTRY"); }
+    ScratchDir m_dir{"tavimet-app"};
 };
 
 TEST_F(EditorAppTest, OneArgumentNamingAFileOpensIt) {
@@ -47,7 +41,7 @@ TEST_F(EditorAppTest, OneArgumentNamingAFileOpensIt) {
         d.Click(res::kIdOk);
     });
     CEditorApp app;
-    EXPECT_FALSE(app.InitInstance(system, {(m_dir / "sample.iff").string()}));
+    EXPECT_FALSE(app.InitInstance(system, {m_dir / "sample.iff"}));
     EXPECT_EQ(system.DialogsRun(), 1);
     EXPECT_EQ(items, sample::kSofaEntries);
     EXPECT_EQ(app.LastDialogResult(), ui::kIdOk);
@@ -58,7 +52,7 @@ TEST_F(EditorAppTest, SecondCopyIsRefusedBeforeAnyWindow) {
     ASSERT_EQ(other.Acquire("TavimetMutex"), platform::CInstanceLock::Result::Acquired);
     ui::CMemoryUiSystem system;
     CEditorApp app;
-    EXPECT_FALSE(app.InitInstance(system, {(m_dir / "sample.iff").string()}));
+    EXPECT_FALSE(app.InitInstance(system, {m_dir / "sample.iff"}));
     EXPECT_EQ(system.DialogsRun(), 0);
     ASSERT_EQ(system.Messages().size(), 1u);
     EXPECT_EQ(system.Messages()[0].first, "Only one copy of Tavimet is allowed at a time!");
@@ -69,9 +63,9 @@ TEST_F(EditorAppTest, NoSafePlaceForTheLockRunsWithoutItAndSaysSoInOneLine) {
     // Every place is open to other users: the editor still opens, with one line on stderr.
     platform::LockPlaces places;
     places.uid = ::getuid();
-    places.runtimeDir = (m_dir / "run").string();
-    places.tmpBase = (m_dir / "tmp").string();
-    places.cacheDir = (m_dir / "cache").string();
+    places.runtimeDir = m_dir / "run";
+    places.tmpBase = m_dir / "tmp";
+    places.cacheDir = m_dir / "cache";
     for (const auto& d :
          {places.runtimeDir, places.tmpBase + "/tavimet-" + std::to_string(places.uid),
           places.cacheDir}) {
@@ -83,7 +77,7 @@ TEST_F(EditorAppTest, NoSafePlaceForTheLockRunsWithoutItAndSaysSoInOneLine) {
     CEditorApp app;
     app.SetLockPlaces(places);
     ::testing::internal::CaptureStderr();
-    app.InitInstance(system, {(m_dir / "sample.iff").string()});
+    app.InitInstance(system, {m_dir / "sample.iff"});
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(system.DialogsRun(), 1);
     EXPECT_TRUE(system.Messages().empty());
@@ -96,7 +90,7 @@ TEST_F(EditorAppTest, NoSafePlaceForTheLockRunsWithoutItAndSaysSoInOneLine) {
 TEST_F(EditorAppTest, MissingFileIsNamedVerbatim) {
     ui::CMemoryUiSystem system;
     CEditorApp app;
-    std::string arg = (m_dir / "no such file.iff").string();
+    std::string arg = m_dir / "no such file.iff";
     app.InitInstance(system, {arg});
     EXPECT_EQ(system.DialogsRun(), 0);
     ASSERT_EQ(system.Messages().size(), 1u);
@@ -115,13 +109,13 @@ TEST_F(EditorAppTest, TwoArgumentsAskForAFile) {
 }
 
 TEST_F(EditorAppTest, DirectoryOrPatternPassesTheExistenceTest) {
-    EXPECT_TRUE(PathPatternMatches(m_dir.string()));
-    EXPECT_TRUE(PathPatternMatches((m_dir / "*.iff").string()));
-    EXPECT_TRUE(PathPatternMatches((m_dir / "SAMPLE.IFF").string()));
-    EXPECT_FALSE(PathPatternMatches((m_dir / "*.xyz").string()));
+    EXPECT_TRUE(PathPatternMatches(m_dir.Str()));
+    EXPECT_TRUE(PathPatternMatches(m_dir / "*.iff"));
+    EXPECT_TRUE(PathPatternMatches(m_dir / "SAMPLE.IFF"));
+    EXPECT_FALSE(PathPatternMatches(m_dir / "*.xyz"));
     ui::CMemoryUiSystem system;
     CEditorApp app;
-    app.InitInstance(system, {m_dir.string()});
+    app.InitInstance(system, {m_dir.Str()});
     EXPECT_EQ(system.DialogsRun(), 1);
     ASSERT_EQ(system.Messages().size(), 1u);
     EXPECT_EQ(system.Messages()[0].first, "Invalid Object File");

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "app/EditorDialog.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
@@ -39,12 +40,8 @@ int RowOf(int motive) {
 class EditorDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("tavimet-dialog-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
         std::string error;
-        ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
+        ASSERT_EQ(sample::WriteDemo(m_dir.Str(), error), 0) << error;
         ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
         SetCurrentLanguage(1);
     }
@@ -52,10 +49,9 @@ protected:
         Close();
         SetCurrentLanguage(1);
         ::unsetenv("TAVIMET_REGISTRY");
-        fs::remove_all(m_dir);
     }
 
-    std::string SamplePath() const { return (m_dir / "sample.iff").string(); }
+    std::string SamplePath() const { return m_dir / "sample.iff"; }
 
     void Open(std::optional<std::string> path = std::nullopt) {
         m_editor = std::make_unique<CEditorDialog>();
@@ -146,7 +142,7 @@ protected:
         return t;
     }
 
-    fs::path m_dir;
+    ScratchDir m_dir{"tavimet-dialog"};
     std::unique_ptr<CEditorDialog> m_editor;
     std::unique_ptr<ui::CMemoryDialog> m_dlg;
     std::vector<std::unique_ptr<CObjectResourceFile>> m_storedFiles;
@@ -411,7 +407,7 @@ TEST_F(EditorDialogTest, MissingBehaviourFileLeavesNamesEmpty) {
 TEST_F(EditorDialogTest, FilesThatAreNoObjectFilesEndTheDialog) {
     // Not a resource file at all.
     std::ofstream(m_dir / "text.iff") << "hello";
-    Open((m_dir / "text.iff").string());
+    Open(m_dir / "text.iff");
     EXPECT_TRUE(m_dlg->IsEnded());
     EXPECT_EQ(m_dlg->Result(), ui::kIdCancel);
     ASSERT_EQ(m_dlg->Messages().size(), 1u);
@@ -424,7 +420,7 @@ TEST_F(EditorDialogTest, FilesThatAreNoObjectFilesEndTheDialog) {
         CIffFileV2 f;
         ASSERT_EQ(f.Create((m_dir / "empty.iff").c_str()), 0);
     }
-    Open((m_dir / "empty.iff").string());
+    Open(m_dir / "empty.iff");
     EXPECT_TRUE(m_dlg->IsEnded());
     ASSERT_EQ(m_dlg->Messages().size(), 1u);
     EXPECT_EQ(m_dlg->Messages()[0].first, "Invalid Object File");

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "app/EditorDialog.h"
 #include "model/LanguageSamples.h"
 #include "model/LanguageText.h"
@@ -36,9 +37,6 @@ using LanguageSets = std::array<std::vector<std::string>, kLanguageCount>;
 class EditorLanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("tavimet-languages-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         NewDemo();
         SetCurrentLanguage(1);
     }
@@ -46,19 +44,18 @@ protected:
         Close();
         SetCurrentLanguage(1);
         ::unsetenv("TAVIMET_REGISTRY");
-        fs::remove_all(m_dir);
     }
 
     void NewDemo() {
         Close();
-        fs::remove_all(m_dir);
+        fs::remove_all(m_dir.Path());
         std::string error;
-        ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
+        ASSERT_EQ(sample::WriteDemo(m_dir.Str(), error), 0) << error;
         ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
     }
 
-    std::string SamplePath() const { return (m_dir / "sample.iff").string(); }
-    std::string BehaviorPath() const { return (m_dir / "gamedata" / "behavior.iff").string(); }
+    std::string SamplePath() const { return m_dir / "sample.iff"; }
+    std::string BehaviorPath() const { return m_dir / "gamedata/behavior.iff"; }
 
     void Open() {
         m_editor = std::make_unique<CEditorDialog>();
@@ -131,7 +128,7 @@ protected:
         ASSERT_EQ(file.Close(), 0);
     }
 
-    fs::path m_dir;
+    ScratchDir m_dir{"tavimet-languages"};
     std::unique_ptr<CEditorDialog> m_editor;
     std::unique_ptr<ui::CMemoryDialog> m_dlg;
 };

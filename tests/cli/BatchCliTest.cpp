@@ -129,7 +129,7 @@ protected:
         return none;
     }
 
-    iff_test::ScratchDir scratch;
+    ScratchDir scratch = ScratchDir::InMemory();
     std::string root;
 };
 

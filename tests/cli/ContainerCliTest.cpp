@@ -61,7 +61,7 @@ template <class Kind> void Make(const std::string& path, int32_t freeBody) {
 }
 
 template <class Kind> void Exercise(bool v2) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string p = dir / "f.iff";
     Make<Kind>(p, 2000);
     const auto before = ReadAll(p);
@@ -118,7 +118,7 @@ TEST(ContainerCli, Version25) {
 // An object split into NAME.iff and NAME.spf, given by name as ttab takes it: check and compact
 // take both files and label each; a path with its extension takes that file only.
 TEST(ContainerCli, CheckAndCompactOpenASplitObjectByName) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     Make<CIffFileV2>(dir / "obj.iff", 5000);
     Make<CIffFileV2>(dir / "obj.spf", 3000);
     Result r = RunCli("check '" + (dir / "obj") + "'");
@@ -145,7 +145,7 @@ TEST(ContainerCli, CheckAndCompactOpenASplitObjectByName) {
 }
 
 TEST(ContainerCli, Failures) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     EXPECT_EQ(RunCli("chunks '" + (dir / "missing.iff") + "' --json").status, 1);
     EXPECT_EQ(RunCli("check '" + (dir / "missing.iff") + "'").status, 1);
     EXPECT_EQ(RunCli("compact '" + (dir / "missing.iff") + "'").status, 1);

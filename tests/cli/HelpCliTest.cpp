@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "ScratchDir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -37,22 +39,13 @@ std::string Quote(const std::string& s) {
 
 class HelpCliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("tavimet-help-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     // Runs a shell command line in cwd, with the built tavimet-cli first on PATH.
     Outcome Shell(const std::string& line, const fs::path& cwd) const {
         const std::string cli = TAVIMET_CLI;
         const std::string bin = fs::path(cli).parent_path().string();
         std::string cmd = "cd " + Quote(cwd.string()) + " && PATH=" + Quote(bin) +
-                          ":\"$PATH\" sh -c " + Quote(line) + " >" +
-                          Quote((m_dir / "out").string()) + " 2>" + Quote((m_dir / "err").string());
+                          ":\"$PATH\" sh -c " + Quote(line) + " >" + Quote(m_dir / "out") + " 2>" +
+                          Quote(m_dir / "err");
         int raw = std::system(cmd.c_str());
         Outcome o;
         o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -60,7 +53,9 @@ protected:
         o.err = Slurp(m_dir / "err");
         return o;
     }
-    Outcome Cli(const std::string& args) const { return Shell("tavimet-cli " + args, m_dir); }
+    Outcome Cli(const std::string& args) const {
+        return Shell("tavimet-cli " + args, m_dir.Path());
+    }
 
     // The names under "Subcommands:" in a help text.
     static std::vector<std::string> Subcommands(const std::string& help) {
@@ -115,7 +110,7 @@ protected:
         }
     }
 
-    fs::path m_dir;
+    ScratchDir m_dir{"tavimet-help"};
     int m_runs = 0;
 };
 

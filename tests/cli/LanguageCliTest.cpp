@@ -53,21 +53,21 @@ std::vector<std::string> Texts(const json& set) {
 class LanguageCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(Run("demo '" + dir.File("demo") + "'"), 0) << err;
-        sample = dir.File("demo") + "/sample.iff";
+        ASSERT_EQ(Run("demo '" + dir / "demo" + "'"), 0) << err;
+        sample = dir / "demo" + "/sample.iff";
     }
 
     int Run(const std::string& args) { return Shell(std::string("'") + TAVIMET_CLI + "' " + args); }
     // Any command; stdout and stderr are kept in out and err.
     int Shell(const std::string& command) {
-        const std::string o = dir.File("out.txt"), e = dir.File("err.txt");
+        const std::string o = dir / "out.txt", e = dir / "err.txt";
         const int raw = std::system((command + " >'" + o + "' 2>'" + e + "'").c_str());
         out = ReadAll(o);
         err = ReadAll(e);
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
     std::string WriteFile(const std::string& name, const std::string& text) {
-        const std::string path = dir.File(name);
+        const std::string path = dir / name;
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
         return path;
     }
@@ -97,7 +97,7 @@ protected:
                          json{{"entries", {{{"index", index}, {"name", name}}}}}.dump());
     }
 
-    modeltest::ScratchDir dir;
+    ScratchDir dir;
     std::string sample;
     std::string out, err;
 };
@@ -263,7 +263,7 @@ protected:
 };
 
 TEST_F(PoCli, ExportWritesOneMessagePerEntryAndPassesMsgfmtCheck) {
-    const std::string po = dir.File("fr.po");
+    const std::string po = dir / "fr.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 3 -o '" + po + "'"), 0) << err;
     const std::string text = ReadAll(po);
     EXPECT_NE(text.find("\"Language: fr\\n\""), std::string::npos);
@@ -296,7 +296,7 @@ TEST_F(PoCli, ExportWritesOneMessagePerEntryAndPassesMsgfmtCheck) {
 }
 
 TEST_F(PoCli, TranslatedByAScriptAndImportedIntoThatLanguageOnly) {
-    const std::string po = dir.File("ru.po");
+    const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
     const std::string done = Translate(po, kRussian, "ru-done.po");
     ASSERT_EQ(Shell("msgfmt --check -o /dev/null '" + done + "'"), 0) << err;
@@ -319,7 +319,7 @@ TEST_F(PoCli, TranslatedByAScriptAndImportedIntoThatLanguageOnly) {
 }
 
 TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
-    const std::string po = dir.File("ru.po");
+    const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
     std::string translated = ReadAll(Translate(po, kRussian, "t.po"));
     // A translator's tool that writes comments in another order, marks one message fuzzy and
@@ -333,7 +333,7 @@ TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
                        "msgid \"Look Under Sofa\"\nmsgstr \"Заглянуть под диван\"");
     translated += "\n#~ msgctxt \"entry 99, string 99\"\n#~ msgid \"Gone\"\n#~ msgstr \"Нет\"\n";
     const std::string odd = WriteFile("odd.po", translated);
-    const std::string wrapped = dir.File("wrapped.po");
+    const std::string wrapped = dir / "wrapped.po";
     ASSERT_EQ(Shell("msgcat --width=20 --sort-output -o '" + wrapped + "' '" + odd + "'"), 0)
         << err;
     const std::string text = ReadAll(wrapped);
@@ -347,10 +347,10 @@ TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
     EXPECT_EQ(names[5], "Look Under Sofa"); // fuzzy: not taken
 
     // A catalogue made by msginit from a template.
-    ASSERT_EQ(Run("po export '" + sample + "' --language 16 -o '" + dir.File("t.pot") + "'"), 0);
-    const std::string made = dir.File("pl.po");
-    ASSERT_EQ(Shell("msginit --no-translator --locale=pl_PL.UTF-8 -i '" + dir.File("t.pot") +
-                    "' -o '" + made + "'"),
+    ASSERT_EQ(Run("po export '" + sample + "' --language 16 -o '" + dir / "t.pot" + "'"), 0);
+    const std::string made = dir / "pl.po";
+    ASSERT_EQ(Shell("msginit --no-translator --locale=pl_PL.UTF-8 -i '" + dir / "t.pot" + "' -o '" +
+                    made + "'"),
               0)
         << err;
     const std::string pl =
@@ -363,7 +363,7 @@ TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
 }
 
 TEST_F(PoCli, BadCataloguesAreRefusedAndTheFileIsUntouched) {
-    const std::string po = dir.File("ru.po");
+    const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
     const std::string good = ReadAll(Translate(po, kRussian, "t.po"));
     const std::string file = ReadAll(sample);
@@ -406,7 +406,7 @@ TEST_F(PoCli, BadCataloguesAreRefusedAndTheFileIsUntouched) {
 }
 
 TEST_F(PoCli, NothingToImportWritesNothing) {
-    const std::string po = dir.File("ru.po");
+    const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
     const std::string file = ReadAll(sample);
     // Only empty msgstrs: Russian does not gain names of its own.

@@ -41,7 +41,7 @@ Bytes Objd(int16_t treeTable, int16_t masterId, int16_t subIndex) {
 class ModelCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.File("chair.iff");
+        path = dir / "chair.iff";
         auto file = NewFile(path);
         ASSERT_TRUE(file);
         ASSERT_EQ(Put(*file, kOBJD, 128, Objd(128, 0, 0), "Chair"), 0);
@@ -70,7 +70,7 @@ protected:
 
     // Runs the binary; stdout and stderr are kept in out and err.
     int Run(const std::string& args) {
-        const std::string o = dir.File("out.txt"), e = dir.File("err.txt");
+        const std::string o = dir / "out.txt", e = dir / "err.txt";
         const std::string command =
             std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
@@ -79,7 +79,7 @@ protected:
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
     std::string Edits(const std::string& text) {
-        const std::string p = dir.File("edits.json");
+        const std::string p = dir / "edits.json";
         std::ofstream(p, std::ios::binary) << text;
         return p;
     }
@@ -209,7 +209,7 @@ TEST_F(ModelCli, ApplyRefusesBadDocumentsWithoutTouchingTheFile) {
         EXPECT_EQ(Run("apply '" + path + "' '" + Edits(text) + "'"), 2) << text;
         EXPECT_EQ(ReadAll(path), before) << text;
     }
-    EXPECT_EQ(Run("apply '" + path + "' '" + dir.File("missing.json") + "'"), 2);
+    EXPECT_EQ(Run("apply '" + path + "' '" + dir / "missing.json" + "'"), 2);
     EXPECT_EQ(ReadAll(path), before);
 }
 

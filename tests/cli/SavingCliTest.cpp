@@ -95,9 +95,8 @@ bool Has(const std::string& text, const std::string& part) {
 class Trial : public ::testing::Test {
 protected:
     void SetUp() override {
-        scratch = dir.File("");
-        scratch.pop_back(); // no trailing slash
-        demo = dir.File("demo");
+        scratch = dir.Str();
+        demo = dir / "demo";
         const Outcome made = Cli(scratch, {"demo", demo});
         ASSERT_EQ(made.status, 0) << made.err;
         sample = demo + "/sample.iff";
@@ -106,7 +105,7 @@ protected:
         return Cli(scratch, args, limits);
     }
     std::string Edits(const std::string& text) {
-        const std::string p = dir.File("edits.json");
+        const std::string p = dir / "edits.json";
         Spit(p, text);
         chmod(p.c_str(), 0644);
         return p;
@@ -239,9 +238,8 @@ TEST_F(Trial, NoRoomToGrowIsNamedAndLosesNothing) {
 // (flags and autonomy are not saved without the names).
 TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
-    const std::string path = dir.File("big.iff");
+    const std::string scratch = dir.Str();
+    const std::string path = dir / "big.iff";
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
@@ -267,9 +265,8 @@ TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
         ASSERT_EQ(file->Close(), 0);
     }
     const std::string before = Slurp(path);
-    Spit(dir.File("edits.json"),
-         R"({"entries":[{"index":0,"name":"Uno","flags":5,"autonomy":20}]})");
-    const Outcome r = Cli(scratch, {"apply", path, dir.File("edits.json")});
+    Spit(dir / "edits.json", R"({"entries":[{"index":0,"name":"Uno","flags":5,"autonomy":20}]})");
+    const Outcome r = Cli(scratch, {"apply", path, dir / "edits.json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "Could not save tree table: the names table would hold more than "
                            "32767 strings (status -2); nothing was saved"))
@@ -281,9 +278,8 @@ TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
 // strings: a new name for it has no place, so apply fails saying so and writes nothing.
 TEST(SavingCli, NameWithoutAPlaceIsNamedAndNothingIsSaved) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
-    const std::string path = dir.File("full.iff");
+    const std::string scratch = dir.Str();
+    const std::string path = dir / "full.iff";
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
@@ -306,8 +302,8 @@ TEST(SavingCli, NameWithoutAPlaceIsNamedAndNothingIsSaved) {
         ASSERT_EQ(file->Close(), 0);
     }
     const std::string before = Slurp(path);
-    Spit(dir.File("edits.json"), R"({"entries":[{"index":1,"name":"Stretch","flags":5}]})");
-    const Outcome r = Cli(scratch, {"apply", path, dir.File("edits.json")});
+    Spit(dir / "edits.json", R"({"entries":[{"index":1,"name":"Stretch","flags":5}]})");
+    const Outcome r = Cli(scratch, {"apply", path, dir / "edits.json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "Could not save tree table: an interaction's string index lies outside "
                            "the names table's 32767 places"))
@@ -446,9 +442,8 @@ TEST_F(Trial, ACompleteTableHasNoTruncatedKeyAndCheckIsClean) {
 
 TEST(SavingCli, ShortObjectDefinitionsAndStringTablesAreReported) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
-    const std::string path = dir.File("short.iff");
+    const std::string scratch = dir.Str();
+    const std::string path = dir / "short.iff";
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
@@ -490,7 +485,7 @@ TEST_F(Trial, DemoRefusesToOverwriteWithoutForce) {
     EXPECT_EQ(Slurp(demo + "/registry.ini"), registry);
 
     // Any one of the three files is enough to refuse, and nothing is made.
-    const std::string other = dir.File("other");
+    const std::string other = dir / "other";
     ASSERT_EQ(mkdir(other.c_str(), 0755), 0);
     Spit(other + "/registry.ini", "mine");
     r = Run({"demo", other});
@@ -506,8 +501,7 @@ TEST_F(Trial, DemoRefusesToOverwriteWithoutForce) {
 
 TEST(SavingCli, DemoRefusesAnEmptyFolderName) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
+    const std::string scratch = dir.Str();
     const bool there =
         std::filesystem::exists("/sample.iff") || std::filesystem::exists("/gamedata");
     const Outcome r = Cli(scratch, {"demo", ""});
@@ -520,21 +514,20 @@ TEST(SavingCli, DemoRefusesAnEmptyFolderName) {
 
 TEST_F(Trial, PreviewViewOutsideItsRangeIsAUsageError) {
     for (const char* view : {"12", "-1", "100"}) {
-        const std::string png = dir.File(std::string("v") + view + ".png");
+        const std::string png = dir / (std::string("v") + view + ".png");
         const Outcome r = Run({"preview", sample, "-o", png, "--view", view});
         EXPECT_EQ(r.status, 2) << view;
         EXPECT_FALSE(std::filesystem::exists(png)) << view;
     }
-    const std::string png = dir.File("v11.png");
+    const std::string png = dir / "v11.png";
     EXPECT_EQ(Run({"preview", sample, "-o", png, "--view", "11"}).status, 0);
     EXPECT_TRUE(std::filesystem::exists(png));
 }
 
 TEST(SavingCli, ApplyOnAnObjectWithoutTreeTableFails) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
-    const std::string path = dir.File("bare.iff");
+    const std::string scratch = dir.Str();
+    const std::string path = dir / "bare.iff";
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
@@ -546,8 +539,8 @@ TEST(SavingCli, ApplyOnAnObjectWithoutTreeTableFails) {
         ASSERT_EQ(file->Close(), 0);
     }
     const std::string before = Slurp(path);
-    Spit(dir.File("edits.json"), R"({"entries":[]})");
-    const Outcome r = Cli(scratch, {"apply", path, dir.File("edits.json")});
+    Spit(dir / "edits.json", R"({"entries":[]})");
+    const Outcome r = Cli(scratch, {"apply", path, dir / "edits.json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "has no tree table")) << r.err;
     EXPECT_TRUE(Slurp(path) == before) << "the file changed";
@@ -556,8 +549,7 @@ TEST(SavingCli, ApplyOnAnObjectWithoutTreeTableFails) {
 
 TEST(SavingCli, AnUnknownSubcommandIsNamed) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
+    const std::string scratch = dir.Str();
     Outcome r = Cli(scratch, {"bogus"});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(Has(r.err, "unknown subcommand \"bogus\"")) << r.err;
@@ -581,9 +573,8 @@ float FromBits(uint32_t bits) {
 
 TEST(SavingCli, EveryAttenuationValueSurvivesTtabThenApply) {
     ScratchDir dir;
-    std::string scratch = dir.File("");
-    scratch.pop_back();
-    const std::string path = dir.File("floats.iff");
+    const std::string scratch = dir.Str();
+    const std::string path = dir / "floats.iff";
     std::vector<uint32_t> bits = {
         0x7FC00000, // the default quiet NaN
         0x7FC00001, // a quiet NaN with a payload
@@ -645,8 +636,8 @@ TEST(SavingCli, EveryAttenuationValueSurvivesTtabThenApply) {
     for (size_t i = 0; i < bits.size(); ++i)
         edits["entries"].push_back(
             {{"index", i}, {"attenuation_value", doc["entries"][i]["attenuation_value"]}});
-    Spit(dir.File("edits.json"), edits.dump());
-    r = Cli(scratch, {"apply", path, dir.File("edits.json")});
+    Spit(dir / "edits.json", edits.dump());
+    r = Cli(scratch, {"apply", path, dir / "edits.json"});
     ASSERT_EQ(r.status, 0) << r.err;
     auto file = OpenFile(path, true);
     ASSERT_TRUE(file);
@@ -657,9 +648,9 @@ TEST(SavingCli, EveryAttenuationValueSurvivesTtabThenApply) {
     file.reset();
     for (const char* bad : {R"("NaN")", R"("nan:0x7f800000")", R"("nan:0x7fc0000")",
                             R"("nan:0x7fc00000 ")", R"("infinity")", R"("")", "true", "3.5e38"}) {
-        Spit(dir.File("bad.json"),
+        Spit(dir / "bad.json",
              std::string(R"({"entries":[{"index":0,"attenuation_value":)") + bad + "}]}");
-        EXPECT_EQ(Cli(scratch, {"apply", path, dir.File("bad.json")}).status, 2) << bad;
+        EXPECT_EQ(Cli(scratch, {"apply", path, dir / "bad.json"}).status, 2) << bad;
     }
     EXPECT_TRUE(Slurp(path) == bytesBefore) << "the file changed";
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "dirsearch/DirectoryLookup.h"
-#include "dirsearch/ScratchDir.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "fileio/FileObject.h"
 
-#include "platform/TempDir.h"
+#include "ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ public:
 };
 
 TEST(FileObject, NameIsNormalisedButThePlatformGetsThePathAsGiven) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string target = dir.Write("obj.iff", "IFF");
     CFaultyFiles files;
     files.redirect = target;
@@ -58,9 +58,9 @@ TEST(FileObject, NameIsNormalisedButThePlatformGetsThePathAsGiven) {
 }
 
 TEST(FileObject, OpensMixedCaseWindowsPaths) {
-    CTempDir dir;
+    ScratchDir dir;
     dir.Write("GameData/Behavior.IFF", "0123456789");
-    std::string asked = dir.Path() + "\\gamedata\\behavior.iff";
+    std::string asked = dir.Str() + "\\gamedata\\behavior.iff";
     auto file = OpenFileObject(asked.c_str(), false);
     ASSERT_TRUE(file);
     EXPECT_EQ(file->Length(), 10);
@@ -74,7 +74,7 @@ TEST(FileObject, OpensMixedCaseWindowsPaths) {
 }
 
 TEST(FileObject, SeekRefusesOffsetsPastTheLength) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("f.bin", "12345");
     auto file = OpenFileObject(path.c_str(), true);
     ASSERT_TRUE(file);
@@ -90,7 +90,7 @@ TEST(FileObject, SeekRefusesOffsetsPastTheLength) {
 }
 
 TEST(FileObject, WritesTrackPositionAndGrowTheLength) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("f.bin", "abcdef");
     auto file = OpenFileObject(path.c_str(), true);
     ASSERT_TRUE(file);
@@ -109,7 +109,7 @@ TEST(FileObject, WritesTrackPositionAndGrowTheLength) {
 }
 
 TEST(FileObject, ReadOnlyObjectsWriteNothing) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("f.bin", "abc");
     auto file = OpenFileObject(path.c_str(), false);
     ASSERT_TRUE(file);
@@ -122,7 +122,7 @@ TEST(FileObject, ReadOnlyObjectsWriteNothing) {
 }
 
 TEST(FileObject, SetLengthTruncatesAndGrows) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("f.bin", "0123456789");
     auto file = OpenFileObject(path.c_str(), true);
     ASSERT_TRUE(file);
@@ -141,7 +141,7 @@ TEST(FileObject, SetLengthTruncatesAndGrows) {
 }
 
 TEST(FileObject, FailureStatesOfSeekAndSetLength) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("f.bin", "0123456789");
     CFaultyFiles files;
     CPlatformFilesScope scope(files);
@@ -176,7 +176,7 @@ TEST(FileObject, FailureStatesOfSeekAndSetLength) {
 }
 
 TEST(FileObject, FilesOf2GBAndMoreAreNotOpened) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("big.bin", "x");
     CFaultyFiles files;
     CPlatformFilesScope scope(files);
@@ -191,12 +191,12 @@ TEST(FileObject, FilesOf2GBAndMoreAreNotOpened) {
 }
 
 TEST(FileNames, ExistsCreateDelete) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("Data.IFF", "contents");
     std::string asked = dir / "data.iff";
     EXPECT_TRUE(FileExists(asked.c_str()));
     EXPECT_FALSE(FileExists((dir / "none.iff").c_str()));
-    EXPECT_FALSE(FileExists(dir.Path().c_str())) << "a directory is not a file";
+    EXPECT_FALSE(FileExists(dir.Str().c_str())) << "a directory is not a file";
     EXPECT_FALSE(FileExists(nullptr));
 
     EXPECT_TRUE(CreateFileOnDisk(asked.c_str()));
@@ -212,7 +212,7 @@ TEST(FileNames, ExistsCreateDelete) {
 }
 
 TEST(FileNames, SpecialFilesAreNotFilesAndNeverBlock) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string fifo = dir / "pipe.iff";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(FileExists(fifo.c_str()));
@@ -222,7 +222,7 @@ TEST(FileNames, SpecialFilesAreNotFilesAndNeverBlock) {
 
 TEST(FileNames, UnreadableFileDoesNotExist) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("locked.iff", "x");
     chmod(path.c_str(), 0);
     EXPECT_FALSE(FileExists(path.c_str()));

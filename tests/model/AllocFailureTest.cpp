@@ -47,7 +47,7 @@ using namespace modeltest;
 
 TEST(AllocFailure, StringTableSaveReportsNoMemory) {
     ScratchDir dir;
-    auto file = NewFile(dir.File("strings.iff"));
+    auto file = NewFile(dir / "strings.iff");
     ASSERT_TRUE(file);
     CStringTable table;
     table.Configure(file.get(), CStringTable::kTypeStr, 128, false, 0);
@@ -64,7 +64,7 @@ TEST(AllocFailure, StringTableSaveReportsNoMemory) {
 
 TEST(AllocFailure, TreeTableSaveReportsNoMemory) {
     ScratchDir dir;
-    auto file = NewFile(dir.File("table.iff"));
+    auto file = NewFile(dir / "table.iff");
     ASSERT_TRUE(file);
     CTreeTable table(4);
     for (int i = 0; i < 2000; ++i)

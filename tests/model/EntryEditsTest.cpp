@@ -77,7 +77,7 @@ TEST(EntryEdits, FlagMarksAndNames) {
 
 TEST(EntryEdits, TreeTableLabel) {
     ScratchDir dir;
-    auto file = NewFile(dir.File("label.iff"));
+    auto file = NewFile(dir / "label.iff");
     ASSERT_EQ(Put(*file, kTTAB, 128, Bytes{0, 0, 9, 0, 1}, "Chair menu"), 0);
     ASSERT_EQ(Put(*file, kTTAB, 129, Bytes{0, 0, 9, 0, 1}, ""), 0);
     EXPECT_EQ(MakeTreeTableLabel(file.get(), 128), "Chair menu");

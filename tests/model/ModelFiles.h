@@ -1,4 +1,4 @@
-// Test files for the model: a scratch directory, 2.5 files with chunks put in by hand, and
+// Test files for the model: 2.5 files with chunks put in by hand, and
 // builders for string-table, tree-table and object-definition bodies.
 #pragma once
 
@@ -11,9 +11,9 @@
 #include <ostream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "common/BoundedString.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceFile.h"
@@ -28,23 +28,6 @@ constexpr uint32_t kTTAB = 0x54544142;
 constexpr uint32_t kBHAV = 0x42484156;
 constexpr uint32_t kOBJD = 0x4F424A44;
 constexpr uint32_t kCaret = 0x00435354;
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavimet-model-XXXXXX").string();
-        if (char* made = mkdtemp(pattern.data())) m_path = made;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // A new, open 2.5 file.
 inline std::unique_ptr<CIffFileV2> NewFile(const std::string& path) {

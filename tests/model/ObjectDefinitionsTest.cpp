@@ -41,7 +41,7 @@ std::unique_ptr<CObjectSet> SetOf(const std::string& path,
 
 TEST(ObjectDefinitions, SingleTileObject) {
     ScratchDir dir;
-    auto set = SetOf(dir.File("one.iff"), {{128, Objd(138, 129, 0, 0)}});
+    auto set = SetOf(dir / "one.iff", {{128, Objd(138, 129, 0, 0)}});
     ASSERT_EQ(set->Definitions().size(), 1u);
     ASSERT_EQ(set->Masters().size(), 1u);
     const CObjectDefinition& d = *set->Masters()[0];
@@ -60,11 +60,11 @@ TEST(ObjectDefinitions, SingleTileObject) {
 
 TEST(ObjectDefinitions, ThreeTileObjectAndAnOrphanPart) {
     ScratchDir dir;
-    auto set = SetOf(dir.File("three.iff"), {{200, Objd(138, -1, 7, 0x0001)},
-                                             {201, Objd(138, 300, 7, -1)},
-                                             {202, Objd(138, -1, 9, 0x0001)},
-                                             {203, Objd(138, -1, 7, 0x0100)},
-                                             {204, Objd(138, 301, 0, 5)}});
+    auto set = SetOf(dir / "three.iff", {{200, Objd(138, -1, 7, 0x0001)},
+                                         {201, Objd(138, 300, 7, -1)},
+                                         {202, Objd(138, -1, 9, 0x0001)},
+                                         {203, Objd(138, -1, 7, 0x0100)},
+                                         {204, Objd(138, 301, 0, 5)}});
     ASSERT_EQ(set->Definitions().size(), 5u);
     ASSERT_EQ(set->Masters().size(), 2u);
     const CObjectDefinition& master = *set->Masters()[0];
@@ -118,7 +118,7 @@ TEST(ObjectDefinitions, OlderAndOddSizedBodiesAreNormalised) {
 
 TEST(ObjectDefinitions, FileWithoutDefinitionsHasNoMasters) {
     ScratchDir dir;
-    auto set = SetOf(dir.File("none.iff"), {});
+    auto set = SetOf(dir / "none.iff", {});
     EXPECT_TRUE(set->Masters().empty());
     EXPECT_EQ(set->CloseFile(), 0);
     EXPECT_EQ(set->ResourceFile(), nullptr);

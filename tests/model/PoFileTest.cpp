@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "ScratchDir.h"
 #include "model/PoFile.h"
 
 namespace {
@@ -192,14 +193,9 @@ protected:
         for (const char* tool : {"msgfmt", "msgcat"})
             ASSERT_EQ(std::system((std::string("command -v ") + tool + " >/dev/null").c_str()), 0)
                 << tool << " is missing (scripts/deps installs gettext)";
-        m_dir = fs::temp_directory_path() /
-                ("tavimet-po-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string& name) const { return m_dir / name; }
     void WriteFile(const std::string& name, const std::string& text) {
         std::ofstream(Path(name), std::ios::binary) << text;
     }
@@ -211,7 +207,7 @@ protected:
     }
     int Run(const std::string& cmd) { return std::system((cmd + " 2>" + Path("err")).c_str()); }
 
-    fs::path m_dir;
+    ScratchDir m_dir{"tavimet-po"};
 };
 
 TEST_F(PoGettextTest, WhatItWritesPassesMsgfmtCheck) {

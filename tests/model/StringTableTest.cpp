@@ -18,7 +18,7 @@ struct LanguageGuard {
 class StringTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.File("strings.iff");
+        path = dir / "strings.iff";
         file = NewFile(path);
         ASSERT_TRUE(file);
     }

@@ -19,7 +19,7 @@ struct LanguageGuard {
 class TreeTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.File("object.iff");
+        path = dir / "object.iff";
         file = NewFile(path);
         ASSERT_TRUE(file);
     }
@@ -357,7 +357,7 @@ TEST_F(TreeTableTest, BodiesEndingEarlyKeepCompleteEntries) {
 
 TEST_F(TreeTableTest, FailedNameSaveIsReported) {
     // The set's first member takes only TTAB; the TTAs can only go to a read-only member.
-    const std::string other = dir.File("names.iff");
+    const std::string other = dir / "names.iff";
     {
         auto names = NewFile(other);
         ASSERT_EQ(Put(*names, kTTAs, 128, MultiLanguage({{1, "a", ""}})), 0);

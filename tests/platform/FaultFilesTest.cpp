@@ -1,7 +1,7 @@
 // The fault-injecting file layer: which operation it hits, and what each kind leaves on disk.
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "ScratchDir.h"
 #include "platform/FaultFiles.h"
 
 namespace {
@@ -20,7 +20,7 @@ protected:
         return Opened{faults, faults.Open(path.c_str(), PlatformAccess::ReadWrite,
                                           PlatformOpen::Existing, {})};
     }
-    CTempDir dir;
+    ScratchDir dir;
     CFaultFiles faults;
     std::string path;
 };

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "dirsearch/ScratchDir.h"
+#include "ScratchDir.h"
 #include "platform/FileSearch.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "TempDir.h"
+#include "ScratchDir.h"
 #include "platform/InstanceLock.h"
 
 namespace {
@@ -45,7 +45,7 @@ protected:
         return ::chown(path.c_str(), kNobody, kNobody) == 0;
     }
 
-    CTempDir m_scratch;
+    ScratchDir m_scratch;
     platform::LockPlaces m_places;
 };
 

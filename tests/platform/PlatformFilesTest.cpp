@@ -1,6 +1,6 @@
 #include "platform/PlatformFiles.h"
 
-#include "platform/TempDir.h"
+#include "ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,22 +9,22 @@
 namespace {
 
 TEST(PlatformPath, BackslashesSeparateDirectories) {
-    CTempDir dir;
+    ScratchDir dir;
     dir.Write("Data/Obj.IFF", "x");
-    std::string windowsStyle = dir.Path() + "\\Data\\Obj.IFF";
+    std::string windowsStyle = dir.Str() + "\\Data\\Obj.IFF";
     EXPECT_EQ(ResolvePlatformPath(windowsStyle.c_str()), dir / "Data/Obj.IFF");
 }
 
 TEST(PlatformPath, MissingComponentsAreMatchedIgnoringCase) {
-    CTempDir dir;
+    ScratchDir dir;
     dir.Write("GameData/Behavior.IFF", "x");
-    std::string asked = dir.Path() + "\\gamedata\\BEHAVIOR.iff";
+    std::string asked = dir.Str() + "\\gamedata\\BEHAVIOR.iff";
     EXPECT_EQ(ResolvePlatformPath(asked.c_str()), dir / "GameData/Behavior.IFF");
 
     // The first component that matches nothing, and all after it, stay as written.
-    std::string missing = dir.Path() + "/GAMEDATA/New/File.iff";
+    std::string missing = dir.Str() + "/GAMEDATA/New/File.iff";
     EXPECT_EQ(ResolvePlatformPath(missing.c_str()), dir / "GameData/New/File.iff");
-    std::string newFile = dir.Path() + "/gamedata/Other.IFF";
+    std::string newFile = dir.Str() + "/gamedata/Other.IFF";
     EXPECT_EQ(ResolvePlatformPath(newFile.c_str()), dir / "GameData/Other.IFF");
 
     // An exact path wins; several case variants resolve to the first in byte order.
@@ -38,7 +38,7 @@ TEST(PlatformPath, MissingComponentsAreMatchedIgnoringCase) {
 }
 
 TEST(PlatformPath, NonAsciiBytesAreNotFolded) {
-    CTempDir dir;
+    ScratchDir dir;
     dir.Write("\xC9t\xE9.iff", "x");
     std::string asked = dir / "\xE9T\xE9.iff";
     EXPECT_EQ(ResolvePlatformPath(asked.c_str()), asked);
@@ -48,10 +48,10 @@ TEST(PlatformPath, NonAsciiBytesAreNotFolded) {
 }
 
 TEST(PosixFiles, OpenReadWriteSeekTruncate) {
-    CTempDir dir;
+    ScratchDir dir;
     dir.Write("Sub/File.BIN", "0123456789");
     IPlatformFiles& files = PosixPlatformFiles();
-    std::string path = dir.Path() + "\\sub\\file.bin";
+    std::string path = dir.Str() + "\\sub\\file.bin";
     PlatformFile f =
         files.Open(path.c_str(), PlatformAccess::ReadWrite, PlatformOpen::Existing, {});
     ASSERT_NE(f, kNoPlatformFile);
@@ -75,7 +75,7 @@ TEST(PosixFiles, OpenReadWriteSeekTruncate) {
 }
 
 TEST(PosixFiles, RefusalsAndCreation) {
-    CTempDir dir;
+    ScratchDir dir;
     IPlatformFiles& files = PosixPlatformFiles();
     std::filesystem::create_directory(dir / "Folder");
     std::string folder = dir / "folder";
@@ -102,7 +102,7 @@ TEST(PosixFiles, RefusalsAndCreation) {
 }
 
 TEST(PosixFiles, SharingFollowsTheOriginalRules) {
-    CTempDir dir;
+    ScratchDir dir;
     std::string path = dir.Write("Shared.iff", "data");
     IPlatformFiles& files = PosixPlatformFiles();
     auto open = [&](PlatformAccess access, PlatformOpen how = PlatformOpen::Existing,

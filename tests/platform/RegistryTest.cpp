@@ -5,32 +5,24 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "ScratchDir.h"
 #include "platform/Registry.h"
 
 namespace {
 
-std::filesystem::path ScratchDir(const char* name) {
-    auto p = std::filesystem::temp_directory_path() /
-             (std::string("tavimet-ui-") + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(p);
-    std::filesystem::create_directories(p);
-    return p;
-}
-
 TEST(Registry, KeysAndValuesMatchIgnoringCase) {
-    auto dir = ScratchDir("reg");
-    auto file = dir / "registry.ini";
+    ScratchDir dir;
+    const std::string file = dir / "registry.ini";
     std::ofstream(file) << "; comment\n[HKEY_LOCAL_MACHINE\\Software\\Other]\nInstallPath=/wrong\n"
                         << "[hkey_local_machine\\SOFTWARE\\orvan\\dwelmoor]\r\n"
                         << "  installpath =  /games/here  \r\n";
-    auto v = platform::ReadRegistryValue(
-        file.string(), "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor", "InstallPath");
+    auto v = platform::ReadRegistryValue(file, "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor",
+                                         "InstallPath");
     ASSERT_TRUE(v);
     EXPECT_EQ(*v, "/games/here");
-    EXPECT_FALSE(platform::ReadRegistryValue(
-        file.string(), "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor", "Missing"));
-    EXPECT_FALSE(platform::ReadRegistryValue((dir / "none.ini").string(), "K", "V"));
-    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(platform::ReadRegistryValue(file, "HKEY_LOCAL_MACHINE\\Software\\Orvan\\Dwelmoor",
+                                             "Missing"));
+    EXPECT_FALSE(platform::ReadRegistryValue(dir / "none.ini", "K", "V"));
 }
 
 TEST(Registry, FileIsNamedByTheEnvironment) {

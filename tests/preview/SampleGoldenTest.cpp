@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ByteWriter.h"
+#include "ScratchDir.h"
 #include "common/BoundedString.h"
 #include "model/ObjectDefinitions.h"
 #include "preview/ObjectPreview.h"
@@ -22,18 +23,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "tavimet-preview-XXXXXX").string();
-        if (char* made = mkdtemp(t.data())) path = made;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
 
 std::string GoldenPath(const char* name) {
     const char* root = std::getenv("TAVIMET_SOURCE_DIR");
@@ -70,8 +59,7 @@ void CheckGolden(CObjectDefinition& definition, int view, ColorRef background, i
 class SampleObject : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(dir.path.empty());
-        path = (dir.path / "sample.iff").string();
+        path = dir / "sample.iff";
         std::string error;
         ASSERT_EQ(sample::WriteObjectFile(path, error), 0) << error;
         before = ReadAll(path);
@@ -82,7 +70,7 @@ protected:
         objects.LoadDefinitions();
         ASSERT_FALSE(objects.Masters().empty());
     }
-    TempDir dir;
+    ScratchDir dir{"tavimet-preview"};
     std::string path;
     std::string before;
     CObjectSet objects;
@@ -128,8 +116,8 @@ int RunCli(const std::string& args, const fs::path& errFile) {
 }
 
 TEST_F(SampleObject, CliWritesTheSamePictureAsPng) {
-    const fs::path out = dir.path / "sofa.png";
-    ASSERT_EQ(RunCli("preview '" + path + "' -o '" + out.string() + "'", dir.path / "err"), 0);
+    const fs::path out = dir.Path() / "sofa.png";
+    ASSERT_EQ(RunCli("preview '" + path + "' -o '" + out.string() + "'", dir.Path() / "err"), 0);
     RgbImage cli, golden;
     std::string error;
     ASSERT_TRUE(ReadPng(out.string(), cli, error)) << error;
@@ -139,10 +127,10 @@ TEST_F(SampleObject, CliWritesTheSamePictureAsPng) {
     EXPECT_EQ(ReadAll(path), before);
 
     EXPECT_EQ(RunCli("preview '" + path + "' -o '" + out.string() + "' --background 12345",
-                     dir.path / "err"),
+                     dir.Path() / "err"),
               2);
     EXPECT_EQ(
-        RunCli("preview '" + path + "' -o '" + out.string() + "' --object 999", dir.path / "err"),
+        RunCli("preview '" + path + "' -o '" + out.string() + "' --object 999", dir.Path() / "err"),
         1);
 }
 
@@ -172,14 +160,14 @@ void WriteBadTokenFile(const std::string& path) {
 }
 
 TEST(PreviewCli, BadTokenExitsOneAndWritesNothing) {
-    TempDir dir;
-    const std::string path = (dir.path / "bad.iff").string();
+    ScratchDir dir{"tavimet-preview"};
+    const std::string path = dir / "bad.iff";
     WriteBadTokenFile(path);
-    const fs::path out = dir.path / "bad.png";
-    EXPECT_EQ(RunCli("preview '" + path + "' -o '" + out.string() + "' --view 0", dir.path / "err"),
-              1);
+    const fs::path out = dir.Path() / "bad.png";
+    EXPECT_EQ(
+        RunCli("preview '" + path + "' -o '" + out.string() + "' --view 0", dir.Path() / "err"), 1);
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_NE(ReadAll(dir.path / "err").find("bad token"), std::string::npos);
+    EXPECT_NE(ReadAll(dir.Path() / "err").find("bad token"), std::string::npos);
 
     // The library gives no picture either way.
     auto file = std::make_unique<CObjectResourceFile>();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dirsearch/ScratchDir.h"
+#include "ScratchDir.h"
 #include "platform/PlatformFiles.h"
 #include "resource/DirResourceFile.h"
 #include "resource/KindsTestUtil.h"

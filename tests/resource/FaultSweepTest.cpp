@@ -373,7 +373,7 @@ protected:
         }
     }
 
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string basePath = dir / "base.iff";
     std::string workPath = dir / "work.iff";
 };

@@ -12,7 +12,7 @@ namespace {
 
 template <class Kind> class IffKindTest : public ::testing::Test {
 protected:
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string path = dir / "file.iff";
 
     // A new file, opened, holding chunks (type TTAB) with ids 200.. and the given bodies.
@@ -317,7 +317,7 @@ TYPED_TEST(IffKindTest, CompactionMovesLargeBodiesInPieces) {
 }
 
 TEST(IffFileV1Test, VariantsAreNotSupported) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v1.iff";
     CIffFileV1 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);
@@ -337,7 +337,7 @@ TEST(IffFileV1Test, VariantsAreNotSupported) {
 }
 
 TEST(IffFileV1Test, NewestChunksAndTypesCountFirst) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v1.iff";
     CIffFileV1 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);
@@ -362,7 +362,7 @@ TEST(IffFileV1Test, NewestChunksAndTypesCountFirst) {
 }
 
 TEST(IffFileV2Test, VariantsFallBackToThePlainChunk) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v2.iff";
     CIffFileV2 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);
@@ -396,7 +396,7 @@ TEST(IffFileV2Test, VariantsFallBackToThePlainChunk) {
 }
 
 TEST(IffFileV2Test, ReopenFromTheMapReadsOnlyTheMapHeader) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v2.iff";
     CIffFileV2 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);
@@ -439,7 +439,7 @@ TEST(IffFileV2Test, ReopenFromTheMapReadsOnlyTheMapHeader) {
 }
 
 TEST(IffFileV2Test, FirstWriteInvalidatesTheMapAtOnce) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v2.iff";
     CIffFileV2 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);
@@ -471,7 +471,7 @@ TEST(IffFileV2Test, FirstWriteInvalidatesTheMapAtOnce) {
 }
 
 TEST(IffFileV2Test, AddedButUnwrittenChunksSurviveClose) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v2.iff";
     CIffFileV2 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);
@@ -488,7 +488,7 @@ namespace {
 
 // A chunk whose label was cleared keeps its name key; a new label must not share that key.
 TEST(IffFileV1Test, ClearedLabelKeysAreNotHandedOutAgain) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "v1.iff";
     CIffFileV1 f;
     ASSERT_EQ(f.Create(p.c_str()), 0);

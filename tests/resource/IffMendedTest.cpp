@@ -34,7 +34,7 @@ std::vector<uint8_t> BadHeader(int32_t headerSize, int32_t size) {
 }
 
 template <class Kind> void ExpectScanStopsAtBadSize(int32_t headerSize, int32_t badSize) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "f.iff";
     MakeTwoChunkFile<Kind>(p);
     auto bytes = ReadAll(p);
@@ -77,7 +77,7 @@ TEST(IffMendedTest, ScanEndsAtImpossibleSizesKeepingEarlierChunks) {
 }
 
 TEST(IffMendedTest, HeaderChecks) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "f.iff";
     MakeTwoChunkFile<CIffFileV1>(p);
     const auto v1 = ReadAll(p);
@@ -133,7 +133,7 @@ MapFile MakeMapFile(const std::string& p) {
 }
 
 TEST(IffMendedTest, MapWhoseEntriesDoNotMatchIsIgnored) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "f.iff";
     MapFile m = MakeMapFile(p);
     ASSERT_EQ(iff::GetLE32(m.bytes.data() + m.firstEntryOffset), 64u);
@@ -175,7 +175,7 @@ TEST(IffMendedTest, MapWhoseEntriesDoNotMatchIsIgnored) {
 }
 
 TEST(IffMendedTest, MapsWithImpossibleCountsOrOffsetsAreIgnored) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "f.iff";
     const MapFile m = MakeMapFile(p);
     const size_t typeCount = size_t(m.mapOffset) + 76 + 12 + 4;
@@ -208,7 +208,7 @@ TEST(IffMendedTest, MapsWithImpossibleCountsOrOffsetsAreIgnored) {
 
 // Writes that the file system refuses are reported, and the chunk is written by a later try.
 template <class Kind> void ExpectFailedWritesReported() {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "f.iff";
     MakeTwoChunkFile<Kind>(p);
     Kind f;

@@ -226,7 +226,7 @@ private:
 TEST(IffModelTest, Version1RandomEdits) {
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(seed);
-        ScratchDir dir;
+        ScratchDir dir = ScratchDir::InMemory();
         ModelRun<CIffFileV1>(seed, dir / "m.iff").Run(250);
         if (HasFatalFailure()) return;
     }
@@ -235,7 +235,7 @@ TEST(IffModelTest, Version1RandomEdits) {
 TEST(IffModelTest, Version25RandomEdits) {
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(seed);
-        ScratchDir dir;
+        ScratchDir dir = ScratchDir::InMemory();
         ModelRun<CIffFileV2>(seed, dir / "m.iff").Run(250);
         if (HasFatalFailure()) return;
     }

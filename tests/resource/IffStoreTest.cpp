@@ -50,7 +50,7 @@ protected:
         return h;
     }
 
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     std::string path = dir / "chain.iff";
     iff::CIffStore store{16};
 };

@@ -1,5 +1,5 @@
-// Helpers for the IFF container tests: scratch directories (in memory where possible, since
-// 2.x writes flush to disk), file bytes, chunk bodies.
+// Helpers for the IFF container tests: file bytes, chunk bodies; scratch folders in memory where
+// possible (ScratchDir::InMemory), since 2.x writes flush to disk.
 #pragma once
 
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "common/BoundedString.h"
 #include "resource/IffFormat.h"
 #include "resource/ResourceFile.h"
@@ -22,28 +23,6 @@ constexpr uint32_t kOBJD = MakeTypeCode("OBJD");
 constexpr uint32_t kBHAV = MakeTypeCode("BHAV");
 
 using Label = CFixedString<64>;
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::filesystem::path base = std::filesystem::exists("/dev/shm")
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "tavimet-iff-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 inline std::vector<uint8_t> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "dirsearch/ScratchDir.h"
+#include "ScratchDir.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 #include "resource/KindsTestUtil.h"

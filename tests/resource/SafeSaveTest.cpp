@@ -112,7 +112,7 @@ int32_t ChunkOffset(const std::string& path, uint32_t type, int16_t id) {
 // With the file limited to its own size, every save that needs to grow it fails; whatever
 // failed, every chunk reads back as it was or as it was meant to be.
 TEST(SafeSaveTest, FileThatCannotGrowLosesNothing) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string path = dir / "object.iff";
     MakeObject(path);
     const Chunks before = ReadChunks(path);
@@ -162,7 +162,7 @@ TEST(SafeSaveTest, FileThatCannotGrowLosesNothing) {
 // One damaged size field in the middle of the file: the chunks behind it are never dropped from
 // the map nor overwritten, whether the file opens through its map or by a scan.
 TEST(SafeSaveTest, DamagedHeaderMeansNothingIsWritten) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string path = dir / "object.iff";
     MakeObject(path);
     const int32_t sprite = ChunkOffset(path, kSPR2, 300);
@@ -210,7 +210,7 @@ TEST(SafeSaveTest, DamagedHeaderMeansNothingIsWritten) {
 // A size field grown over the next chunk hides it from the chain, which still ends where the
 // file does. The resource map still names the hidden chunk, so the first write is refused.
 TEST(SafeSaveTest, ChunkHiddenByAGrownSizeIsNeverOverwritten) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string path = dir / "object.iff";
     MakeObject(path);
     const int32_t first = ChunkOffset(path, kBHAV, 4096);
@@ -236,7 +236,7 @@ TEST(SafeSaveTest, ChunkHiddenByAGrownSizeIsNeverOverwritten) {
 // A sprite stored in the object's main file, replaced once the object has a sprite file: the new
 // one goes to the sprite file before the old one is deleted, whichever write fails.
 TEST(SafeSaveTest, ReplacingAChunkFromAnotherFileOfTheObject) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string base = dir / "split";
     {
         CIffFileV2 iff;
@@ -305,7 +305,7 @@ TEST(SafeSaveTest, ReplacingAChunkFromAnotherFileOfTheObject) {
 
 // Rewriting a chunk with a body of the same size keeps its place and the file's length.
 TEST(SafeSaveTest, SameSizeRewriteKeepsItsPlace) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string path = dir / "object.iff";
     MakeObject(path);
     const int32_t at = ChunkOffset(path, kBHAV, 4098);
@@ -328,7 +328,7 @@ TEST(SafeSaveTest, SameSizeRewriteKeepsItsPlace) {
 // What an append leaves when it stops after its first write is not damage: the file still opens
 // for writing, and the next write cuts it off.
 TEST(SafeSaveTest, RemainsOfAStoppedAppendAreDroppedByTheNextSave) {
-    ScratchDir dir;
+    ScratchDir dir = ScratchDir::InMemory();
     const std::string path = dir / "object.iff";
     MakeObject(path);
     std::vector<uint8_t> bytes = ReadAll(path);
