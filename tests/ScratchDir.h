@@ -12,6 +12,12 @@
 #include <string_view>
 #include <system_error>
 
+// The whole content of a file; empty when it cannot be read.
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class ScratchDir {
 public:
     // A new folder PREFIX-XXXXXX under BASE (the system's temporary folder when empty). Creation
@@ -59,10 +65,7 @@ public:
         std::ofstream(p, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
         return p.string();
     }
-    std::string Read(std::string_view rel) const {
-        std::ifstream in(m_path / rel, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Read(std::string_view rel) const { return ReadWholeFile(m_path / rel); }
     std::string MakeDir(std::string_view rel) const {
         const std::filesystem::path p = m_path / rel;
         std::filesystem::create_directories(p);

@@ -43,14 +43,14 @@ TEST(EditorEndToEndLanguages, TypeACyrillicNameInRussianAndReadItBack) {
     // The bytes of code page 1251, as the command line's 8-bit JSON shows them.
     const std::string json = (work / "ttab.json").string();
     ASSERT_EQ(RunCli("ttab \"" + sample + "\" --language 13 --json >\"" + json + "\""), 0);
-    auto doc = nlohmann::json::parse(ReadFile(json));
+    auto doc = nlohmann::json::parse(ReadWholeFile(json));
     EXPECT_EQ(doc.at("entries").at(1).at("name"), "\u00d1\u00e5\u00f1\u00f2\u00fc")
         << "screenshot: " << shot;
     // Read as text: the same Cyrillic name; the other languages keep theirs.
     ASSERT_EQ(RunCli("ttab \"" + sample + "\" --language 13 --json --text >\"" + json + "\""), 0);
-    EXPECT_EQ(nlohmann::json::parse(ReadFile(json)).at("entries").at(1).at("name"), "Сесть");
+    EXPECT_EQ(nlohmann::json::parse(ReadWholeFile(json)).at("entries").at(1).at("name"), "Сесть");
     ASSERT_EQ(RunCli("ttab \"" + sample + "\" --language 3 --json --text >\"" + json + "\""), 0);
-    EXPECT_EQ(nlohmann::json::parse(ReadFile(json)).at("entries").at(1).at("name"),
+    EXPECT_EQ(nlohmann::json::parse(ReadWholeFile(json)).at("entries").at(1).at("name"),
               "Faire la sieste");
     if (!HasFailure()) fs::remove_all(work);
 }

@@ -78,11 +78,11 @@ TEST(EditorEndToEnd, EditMaxApplyOkAndReadBack) {
               0)
         << log;
 
-    ExpectEveryRowInSight(ReadFile(work / "layout.txt"));
+    ExpectEveryRowInSight(ReadWholeFile(work / "layout.txt"));
 
     const std::string json = (work / "ttab.json").string();
     ASSERT_EQ(RunCli("ttab \"" + Sample(work).string() + "\" --json >\"" + json + "\""), 0);
-    auto doc = nlohmann::json::parse(ReadFile(json));
+    auto doc = nlohmann::json::parse(ReadWholeFile(json));
     const auto& entry = doc.at("entries").at(1);
     EXPECT_EQ(entry.at("name"), "Take a Nap");
     // The first motive row is motive 5 (min 20): its max is now 42.

@@ -10,6 +10,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "ScratchDir.h"
+
 namespace window_driver {
 
 namespace fs = std::filesystem;
@@ -21,13 +23,6 @@ inline bool HaveTool(const char* tool) {
 
 inline bool HaveXTooling() {
     return HaveTool("xvfb-run") && HaveTool("xdotool") && HaveTool("import") && HaveTool("xauth");
-}
-
-inline std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 // Runs tavimet-cli with the arguments as given (already quoted); 0 on success.
@@ -93,7 +88,7 @@ inline int RunEditor(const fs::path& work, const std::string& keystrokes,
     const std::string cmd = env + " timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' bash '" +
                             script.string() + "' >'" + (work / "drive.log").string() + "' 2>&1";
     const int rc = std::system(cmd.c_str());
-    log = ReadFile(work / "drive.log") + ReadFile(work / "tavimet.log");
+    log = ReadWholeFile(work / "drive.log") + ReadWholeFile(work / "tavimet.log");
     return rc;
 }
 

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ScratchDir.h"
 #include "resource/IffFileV2.h"
 #include "resource/IffTestUtil.h"
 #include "sample/Sample.h"
@@ -27,13 +28,6 @@ struct Result {
     std::string out;
     std::string err;
 };
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Holds an exclusive lock on a file as another program would: our readers are refused it.
 class HeldFile {
@@ -86,8 +80,8 @@ protected:
             std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
         Result r;
-        r.out = Slurp(o);
-        r.err = Slurp(e);
+        r.out = ReadWholeFile(o);
+        r.err = ReadWholeFile(e);
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         return r;
     }

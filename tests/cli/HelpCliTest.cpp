@@ -23,13 +23,6 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s)
@@ -49,8 +42,8 @@ protected:
         int raw = std::system(cmd.c_str());
         Outcome o;
         o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        o.out = Slurp(m_dir / "out");
-        o.err = Slurp(m_dir / "err");
+        o.out = ReadWholeFile(m_dir / "out");
+        o.err = ReadWholeFile(m_dir / "err");
         return o;
     }
     Outcome Cli(const std::string& args) const {

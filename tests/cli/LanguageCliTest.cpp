@@ -13,19 +13,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ScratchDir.h"
 #include "model/LanguageSamples.h"
 #include "model/ModelFiles.h"
 
 using nlohmann::json;
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A string of the 8-bit JSON (each byte one code point up to U+00FF) as its bytes.
 std::string Bytes8(const json& value) {
@@ -62,8 +56,8 @@ protected:
     int Shell(const std::string& command) {
         const std::string o = dir / "out.txt", e = dir / "err.txt";
         const int raw = std::system((command + " >'" + o + "' 2>'" + e + "'").c_str());
-        out = ReadAll(o);
-        err = ReadAll(e);
+        out = ReadWholeFile(o);
+        err = ReadWholeFile(e);
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
     std::string WriteFile(const std::string& name, const std::string& text) {
@@ -200,7 +194,7 @@ TEST_F(LanguageCli, ApplyTextStoresEachLanguageInItsCodePage) {
 TEST_F(LanguageCli, ApplyTextRefusesACharacterTheCodePageCannotHold) {
     for (const auto& s : langtest::Samples()) {
         SCOPED_TRACE(s.language);
-        const std::string file = ReadAll(sample);
+        const std::string file = ReadWholeFile(sample);
         const std::string edits = WriteFile(
             "edits.json", json{{"entries",
                                 {{{"index", 0}, {"name", "ok"}},
@@ -211,7 +205,7 @@ TEST_F(LanguageCli, ApplyTextRefusesACharacterTheCodePageCannotHold) {
                   2);
         EXPECT_NE(err.find("index 7"), std::string::npos) << err;
         EXPECT_NE(err.find("cannot be written in code page"), std::string::npos) << err;
-        EXPECT_EQ(ReadAll(sample), file);
+        EXPECT_EQ(ReadWholeFile(sample), file);
     }
 }
 
@@ -265,7 +259,7 @@ protected:
 TEST_F(PoCli, ExportWritesOneMessagePerEntryAndPassesMsgfmtCheck) {
     const std::string po = dir / "fr.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 3 -o '" + po + "'"), 0) << err;
-    const std::string text = ReadAll(po);
+    const std::string text = ReadWholeFile(po);
     EXPECT_NE(text.find("\"Language: fr\\n\""), std::string::npos);
     EXPECT_NE(text.find("\"Content-Type: text/plain; charset=UTF-8\\n\""), std::string::npos);
     EXPECT_NE(text.find("msgctxt \"entry 8, string 8\"\nmsgid \"Watch the Stars\"\n"
@@ -321,7 +315,7 @@ TEST_F(PoCli, TranslatedByAScriptAndImportedIntoThatLanguageOnly) {
 TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
     const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
-    std::string translated = ReadAll(Translate(po, kRussian, "t.po"));
+    std::string translated = ReadWholeFile(Translate(po, kRussian, "t.po"));
     // A translator's tool that writes comments in another order, marks one message fuzzy and
     // keeps an obsolete one.
     const std::string mark = "# !\nmsgctxt \"entry 5, string 5\"";
@@ -336,7 +330,7 @@ TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
     const std::string wrapped = dir / "wrapped.po";
     ASSERT_EQ(Shell("msgcat --width=20 --sort-output -o '" + wrapped + "' '" + odd + "'"), 0)
         << err;
-    const std::string text = ReadAll(wrapped);
+    const std::string text = ReadWholeFile(wrapped);
     // Wrapped lines: a context and a name each over two strings.
     EXPECT_NE(text.find("msgctxt \"\"\n\"entry 0, string 0\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("msgid \"\"\n\"Plump the Cushions\"\n"), std::string::npos) << text;
@@ -365,13 +359,13 @@ TEST_F(PoCli, CataloguesRewrittenByMsgcatAndMadeByMsginitImport) {
 TEST_F(PoCli, BadCataloguesAreRefusedAndTheFileIsUntouched) {
     const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
-    const std::string good = ReadAll(Translate(po, kRussian, "t.po"));
-    const std::string file = ReadAll(sample);
+    const std::string good = ReadWholeFile(Translate(po, kRussian, "t.po"));
+    const std::string file = ReadWholeFile(sample);
     auto refused = [&](std::string text, const std::string& args, const std::string& says) {
         const std::string path = WriteFile("bad.po", text);
         EXPECT_EQ(Run("po import '" + sample + "' '" + path + "'" + args), 2) << says;
         EXPECT_NE(err.find(says), std::string::npos) << err;
-        EXPECT_EQ(ReadAll(sample), file) << says;
+        EXPECT_EQ(ReadWholeFile(sample), file) << says;
     };
     auto replaced = [&](const std::string& from, const std::string& to) {
         std::string t = good;
@@ -408,17 +402,17 @@ TEST_F(PoCli, BadCataloguesAreRefusedAndTheFileIsUntouched) {
 TEST_F(PoCli, NothingToImportWritesNothing) {
     const std::string po = dir / "ru.po";
     ASSERT_EQ(Run("po export '" + sample + "' --language 13 -o '" + po + "'"), 0) << err;
-    const std::string file = ReadAll(sample);
+    const std::string file = ReadWholeFile(sample);
     // Only empty msgstrs: Russian does not gain names of its own.
     ASSERT_EQ(Run("po import '" + sample + "' '" + po + "'"), 0) << err;
     EXPECT_NE(err.find("nothing to write"), std::string::npos);
-    EXPECT_EQ(ReadAll(sample), file);
+    EXPECT_EQ(ReadWholeFile(sample), file);
     // French exported and imported unchanged: its names stay as they are.
     ASSERT_EQ(Run("po export '" + sample + "' --language 3 -o '" + po + "'"), 0);
     ASSERT_EQ(Run("po import '" + sample + "' '" + po + "'"), 0) << err;
-    EXPECT_EQ(ReadAll(sample), file);
+    EXPECT_EQ(ReadWholeFile(sample), file);
     // A catalogue without a Language header is taken for the language given.
-    std::string text = ReadAll(Translate(po, {{"Chat", "Causer"}}, "fr2.po"));
+    std::string text = ReadWholeFile(Translate(po, {{"Chat", "Causer"}}, "fr2.po"));
     text.erase(text.find("\"Language: fr\\n\"\n"), std::string("\"Language: fr\\n\"\n").size());
     const std::string bare = WriteFile("bare.po", text);
     ASSERT_EQ(Run("po import '" + sample + "' '" + bare + "' --language 3"), 0) << err;

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ScratchDir.h"
 #include "model/ModelFiles.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
@@ -16,25 +17,11 @@ using nlohmann::json;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 Bytes Objd(int16_t treeTable, int16_t masterId, int16_t subIndex) {
-    Bytes b(216, 0);
-    auto put = [&](size_t at, int32_t v) {
-        b[at] = uint8_t(v);
-        b[at + 1] = uint8_t(uint32_t(v) >> 8);
-    };
-    put(0, 138);
-    put(6, 300);
-    put(8, 2);
-    put(14, treeTable);
-    put(20, masterId);
-    put(22, subIndex);
+    Bytes b = ObjdBody(treeTable, masterId, subIndex);
+    b[6] = uint8_t(300 & 0xFF); // price 300
+    b[7] = uint8_t(300 >> 8);
+    b[8] = 2;
     return b;
 }
 
@@ -74,8 +61,8 @@ protected:
         const std::string command =
             std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
-        out = ReadAll(o);
-        err = ReadAll(e);
+        out = ReadWholeFile(o);
+        err = ReadWholeFile(e);
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
     std::string Edits(const std::string& text) {
@@ -92,7 +79,7 @@ protected:
 } // namespace
 
 TEST_F(ModelCli, ObjectsListsDefinitionsInOrder) {
-    const std::string before = ReadAll(path);
+    const std::string before = ReadWholeFile(path);
     ASSERT_EQ(Run("objects '" + path + "' --json"), 0) << err;
     const json doc = json::parse(out);
     ASSERT_EQ(doc["objects"].size(), 3u);
@@ -108,11 +95,11 @@ TEST_F(ModelCli, ObjectsListsDefinitionsInOrder) {
     EXPECT_EQ(sofa["graphic_count"], 2);
     EXPECT_EQ(sofa["parts"], json::array({131}));
     EXPECT_EQ(doc["objects"][2]["master_index"], -1);
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadWholeFile(path), before);
 }
 
 TEST_F(ModelCli, TtabDumpsEntriesAndNeverUpgrades) {
-    const std::string before = ReadAll(path);
+    const std::string before = ReadWholeFile(path);
     ASSERT_EQ(Run("ttab '" + path + "' --json"), 0) << err;
     json doc = json::parse(out);
     EXPECT_EQ(doc["id"], 128);
@@ -136,7 +123,7 @@ TEST_F(ModelCli, TtabDumpsEntriesAndNeverUpgrades) {
     ASSERT_EQ(doc["entries"].size(), 1u);
     EXPECT_EQ(doc["entries"][0]["name"], "");
     EXPECT_EQ(doc["entries"][0]["attenuation_value"].get<float>(), 0.5f);
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadWholeFile(path), before);
 
     EXPECT_EQ(Run("ttab '" + path + "' --object 131"), 1);
     EXPECT_EQ(Run("ttab '" + path + "' --language 21"), 2);
@@ -190,7 +177,7 @@ TEST_F(ModelCli, ApplyStoresLikeTheEditor) {
 }
 
 TEST_F(ModelCli, ApplyRefusesBadDocumentsWithoutTouchingTheFile) {
-    const std::string before = ReadAll(path);
+    const std::string before = ReadWholeFile(path);
     const char* bad[] = {
         R"({"entries":[{"index":0,"colour":1}]})",
         R"({"entries":[{"index":2,"name":"x"}]})",
@@ -207,10 +194,10 @@ TEST_F(ModelCli, ApplyRefusesBadDocumentsWithoutTouchingTheFile) {
     };
     for (const char* text : bad) {
         EXPECT_EQ(Run("apply '" + path + "' '" + Edits(text) + "'"), 2) << text;
-        EXPECT_EQ(ReadAll(path), before) << text;
+        EXPECT_EQ(ReadWholeFile(path), before) << text;
     }
     EXPECT_EQ(Run("apply '" + path + "' '" + dir / "missing.json" + "'"), 2);
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadWholeFile(path), before);
 }
 
 TEST_F(ModelCli, ApplyOnAnOlderTableUpgradesItAsTheEditorDoes) {

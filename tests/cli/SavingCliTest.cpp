@@ -22,6 +22,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ScratchDir.h"
 #include "model/ModelFiles.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
@@ -30,13 +31,6 @@ using namespace modeltest;
 using nlohmann::json;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -82,8 +76,8 @@ Outcome Cli(const std::string& scratch, const std::vector<std::string>& args, Li
     Outcome r;
     int raw = 0;
     if (pid > 0 && waitpid(pid, &raw, 0) == pid && WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
-    r.out = Slurp(o);
-    r.err = Slurp(e);
+    r.out = ReadWholeFile(o);
+    r.err = ReadWholeFile(e);
     return r;
 }
 
@@ -154,13 +148,13 @@ TEST_F(Trial, ReadOnlyFileIsNamedAsSuch) {
         const Outcome probe = Run({"chunks", sample}, {RLIM_INFINITY, true});
         if (probe.status == 124) GTEST_SKIP() << "cannot run the binary as user nobody";
     }
-    const std::string before = Slurp(sample);
+    const std::string before = ReadWholeFile(sample);
     const Outcome r = Run({"apply", sample, Edits(R"({"entries":[{"index":0,"name":"x"}]})")},
                           {RLIM_INFINITY, true});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "the file is read-only (permission denied) (status -45)")) << r.err;
     EXPECT_TRUE(Has(r.err, "nothing was saved")) << r.err;
-    EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
     // Reading needs no writing.
     EXPECT_EQ(Run({"ttab", sample, "--json"}, {RLIM_INFINITY, true}).status, 0);
 }
@@ -181,7 +175,7 @@ TEST_F(Trial, DirectoryGivenAsAFileIsNamedAsSuch) {
 }
 
 TEST_F(Trial, FileInUseByAnotherProgramIsNamedAsSuch) {
-    const std::string before = Slurp(sample);
+    const std::string before = ReadWholeFile(sample);
     const std::string edits = Edits(R"({"entries":[{"index":0,"name":"x"}]})");
     const int fd = open(sample.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
@@ -201,7 +195,7 @@ TEST_F(Trial, FileInUseByAnotherProgramIsNamedAsSuch) {
     EXPECT_TRUE(Has(r.err, "the file is in use by another program (status -45)")) << r.err;
     EXPECT_TRUE(Has(r.err, "nothing was saved")) << r.err;
     close(fd);
-    EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
 }
 
 // A file system with no room at all to grow: a file-size limit equal to the
@@ -243,10 +237,7 @@ TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
-        Bytes objd(216, 0);
-        objd[0] = 138;
-        objd[14] = 128; // tree table 128
-        ASSERT_EQ(Put(*file, kOBJD, 128, objd, "Big"), 0);
+        ASSERT_EQ(Put(*file, kOBJD, 128, ObjdBody(128), "Big"), 0);
         CTreeTable table(16);
         for (int i = 0; i < 2; ++i) {
             CTreeTableEntry& e = table.AddEntry();
@@ -264,14 +255,14 @@ TEST(SavingCli, NamesTableOverItsLimitIsNamedAndNothingIsSaved) {
         ASSERT_EQ(Put(*file, kTTAs, 128, MultiLanguage(items)), 0);
         ASSERT_EQ(file->Close(), 0);
     }
-    const std::string before = Slurp(path);
+    const std::string before = ReadWholeFile(path);
     Spit(dir / "edits.json", R"({"entries":[{"index":0,"name":"Uno","flags":5,"autonomy":20}]})");
     const Outcome r = Cli(scratch, {"apply", path, dir / "edits.json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "Could not save tree table: the names table would hold more than "
                            "32767 strings (status -2); nothing was saved"))
         << r.err;
-    EXPECT_TRUE(Slurp(path) == before) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(path) == before) << "the file changed";
 }
 
 // An entry whose string index is 32767, in a file whose names table already holds its 32767
@@ -283,10 +274,7 @@ TEST(SavingCli, NameWithoutAPlaceIsNamedAndNothingIsSaved) {
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
-        Bytes objd(216, 0);
-        objd[0] = 138;
-        objd[14] = 128; // tree table 128
-        ASSERT_EQ(Put(*file, kOBJD, 128, objd, "Full"), 0);
+        ASSERT_EQ(Put(*file, kOBJD, 128, ObjdBody(128), "Full"), 0);
         std::vector<LangItem> items;
         for (int i = 0; i < 32767; ++i)
             items.push_back({1, "n" + std::to_string(i), ""});
@@ -301,7 +289,7 @@ TEST(SavingCli, NameWithoutAPlaceIsNamedAndNothingIsSaved) {
         ASSERT_EQ(table.SaveAs(file.get(), 128, "Full menu"), 0);
         ASSERT_EQ(file->Close(), 0);
     }
-    const std::string before = Slurp(path);
+    const std::string before = ReadWholeFile(path);
     Spit(dir / "edits.json", R"({"entries":[{"index":1,"name":"Stretch","flags":5}]})");
     const Outcome r = Cli(scratch, {"apply", path, dir / "edits.json"});
     EXPECT_EQ(r.status, 1);
@@ -309,7 +297,7 @@ TEST(SavingCli, NameWithoutAPlaceIsNamedAndNothingIsSaved) {
                            "the names table's 32767 places"))
         << r.err;
     EXPECT_TRUE(Has(r.err, "nothing was saved")) << r.err;
-    EXPECT_TRUE(Slurp(path) == before) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(path) == before) << "the file changed";
 }
 
 // ---- A damaged file is never written ---------------------------------------------------------
@@ -320,7 +308,7 @@ class DamagedTrial : public Trial {
 protected:
     static constexpr int32_t kBreak = 36037;
     void Damage(bool dropMap) {
-        std::string bytes = Slurp(sample);
+        std::string bytes = ReadWholeFile(sample);
         ASSERT_GT(bytes.size(), size_t(kBreak + 76));
         ASSERT_EQ(bytes.substr(kBreak, 4), "SPR2");
         const char size10[4] = {0, 0, 0, 10};
@@ -331,22 +319,22 @@ protected:
     }
     void Expect(bool dropMap) {
         Damage(dropMap);
-        const std::string before = Slurp(sample);
+        const std::string before = ReadWholeFile(sample);
         const std::string damaged = ": the file is damaged at offset " + std::to_string(kBreak) +
                                     "; nothing was written (see tavimet-cli check)";
         Outcome r = Run({"apply", sample, Edits(LongerNames())});
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(Has(r.err, "tavimet-cli: " + sample + damaged)) << r.err;
-        EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+        EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
         // The same file by name.
         r = Run({"apply", demo + "/sample", Edits(R"({"entries":[]})")});
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(Has(r.err, damaged)) << r.err;
-        EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+        EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
         r = Run({"compact", sample});
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(Has(r.err, damaged)) << r.err;
-        EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+        EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
 
         r = Run({"check", sample});
         EXPECT_EQ(r.status, 1);
@@ -361,7 +349,7 @@ protected:
         const json listed = json::parse(r.out, nullptr, false);
         ASSERT_TRUE(listed.is_object()) << r.out;
         EXPECT_GE(listed["chunks"].size(), 20u);
-        EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+        EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
     }
 };
 
@@ -407,12 +395,12 @@ TEST_F(ShortTableTrial, CheckTtabAndApplySayItAndApplyKeepsTheFile) {
     EXPECT_TRUE(Has(r.err, "warning: TTAB 128 is short: its body holds 9 of its 10 entries"))
         << r.err;
 
-    const std::string before = Slurp(sample);
+    const std::string before = ReadWholeFile(sample);
     r = Run({"apply", sample, Edits(R"({"entries":[]})")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "9 of its 10 entries")) << r.err;
     EXPECT_TRUE(Has(r.err, "--allow-truncated")) << r.err;
-    EXPECT_TRUE(Slurp(sample) == before) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(sample) == before) << "the file changed";
 
     r = Run({"apply", sample, Edits(R"({"entries":[]})"), "--allow-truncated"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -447,10 +435,7 @@ TEST(SavingCli, ShortObjectDefinitionsAndStringTablesAreReported) {
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
-        Bytes objd(216, 0);
-        objd[0] = 138;
-        objd[14] = 0xFF; // no tree table
-        objd[15] = 0xFF;
+        const Bytes objd = ObjdBody(-1);
         Bytes cut(objd.begin(), objd.begin() + 200);
         Bytes old(objd.begin(), objd.begin() + 100);
         old[0] = 136; // an older version is short by nature
@@ -477,12 +462,12 @@ TEST(SavingCli, ShortObjectDefinitionsAndStringTablesAreReported) {
 
 TEST_F(Trial, DemoRefusesToOverwriteWithoutForce) {
     Spit(sample, "edited");
-    const std::string registry = Slurp(demo + "/registry.ini");
+    const std::string registry = ReadWholeFile(demo + "/registry.ini");
     Outcome r = Run({"demo", demo});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(Has(r.err, "--force")) << r.err;
-    EXPECT_EQ(Slurp(sample), "edited");
-    EXPECT_EQ(Slurp(demo + "/registry.ini"), registry);
+    EXPECT_EQ(ReadWholeFile(sample), "edited");
+    EXPECT_EQ(ReadWholeFile(demo + "/registry.ini"), registry);
 
     // Any one of the three files is enough to refuse, and nothing is made.
     const std::string other = dir / "other";
@@ -490,7 +475,7 @@ TEST_F(Trial, DemoRefusesToOverwriteWithoutForce) {
     Spit(other + "/registry.ini", "mine");
     r = Run({"demo", other});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(Slurp(other + "/registry.ini"), "mine");
+    EXPECT_EQ(ReadWholeFile(other + "/registry.ini"), "mine");
     EXPECT_FALSE(std::filesystem::exists(other + "/sample.iff"));
     EXPECT_FALSE(std::filesystem::exists(other + "/gamedata"));
 
@@ -531,19 +516,15 @@ TEST(SavingCli, ApplyOnAnObjectWithoutTreeTableFails) {
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
-        Bytes objd(216, 0);
-        objd[0] = 138;
-        objd[14] = 0xFF; // tree table -1
-        objd[15] = 0xFF;
-        ASSERT_EQ(Put(*file, kOBJD, 128, objd, "Bare"), 0);
+        ASSERT_EQ(Put(*file, kOBJD, 128, ObjdBody(-1), "Bare"), 0);
         ASSERT_EQ(file->Close(), 0);
     }
-    const std::string before = Slurp(path);
+    const std::string before = ReadWholeFile(path);
     Spit(dir / "edits.json", R"({"entries":[]})");
     const Outcome r = Cli(scratch, {"apply", path, dir / "edits.json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "has no tree table")) << r.err;
-    EXPECT_TRUE(Slurp(path) == before) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(path) == before) << "the file changed";
     EXPECT_EQ(Cli(scratch, {"ttab", path}).status, 1);
 }
 
@@ -600,10 +581,7 @@ TEST(SavingCli, EveryAttenuationValueSurvivesTtabThenApply) {
     {
         auto file = NewFile(path);
         ASSERT_TRUE(file);
-        Bytes objd(216, 0);
-        objd[0] = 138;
-        objd[14] = 128;
-        ASSERT_EQ(Put(*file, kOBJD, 128, objd, "Floats"), 0);
+        ASSERT_EQ(Put(*file, kOBJD, 128, ObjdBody(128), "Floats"), 0);
         CTreeTable table(16);
         for (size_t i = 0; i < bits.size(); ++i) {
             CTreeTableEntry& e = table.AddEntry();
@@ -644,7 +622,7 @@ TEST(SavingCli, EveryAttenuationValueSurvivesTtabThenApply) {
     EXPECT_TRUE(Get(*file, kTTAB, 128) == before) << "the table's body changed";
 
     // Strings that name no float are usage errors.
-    const std::string bytesBefore = Slurp(path);
+    const std::string bytesBefore = ReadWholeFile(path);
     file.reset();
     for (const char* bad : {R"("NaN")", R"("nan:0x7f800000")", R"("nan:0x7fc0000")",
                             R"("nan:0x7fc00000 ")", R"("infinity")", R"("")", "true", "3.5e38"}) {
@@ -652,5 +630,5 @@ TEST(SavingCli, EveryAttenuationValueSurvivesTtabThenApply) {
              std::string(R"({"entries":[{"index":0,"attenuation_value":)") + bad + "}]}");
         EXPECT_EQ(Cli(scratch, {"apply", path, dir / "bad.json"}).status, 2) << bad;
     }
-    EXPECT_TRUE(Slurp(path) == bytesBefore) << "the file changed";
+    EXPECT_TRUE(ReadWholeFile(path) == bytesBefore) << "the file changed";
 }

@@ -29,6 +29,21 @@ constexpr uint32_t kBHAV = 0x42484156;
 constexpr uint32_t kOBJD = 0x4F424A44;
 constexpr uint32_t kCaret = 0x00435354;
 
+// An object definition body of version 138 naming tree table TREETABLE (-1: none), with the
+// master id and sub-index of a multi-tile object.
+inline Bytes ObjdBody(int16_t treeTable, int16_t masterId = 0, int16_t subIndex = 0) {
+    Bytes b(216, 0);
+    auto put = [&](size_t at, int16_t v) {
+        b[at] = uint8_t(uint16_t(v));
+        b[at + 1] = uint8_t(uint16_t(v) >> 8);
+    };
+    put(0, 138);
+    put(14, treeTable);
+    put(20, masterId);
+    put(22, subIndex);
+    return b;
+}
+
 // A new, open 2.5 file.
 inline std::unique_ptr<CIffFileV2> NewFile(const std::string& path) {
     auto f = std::make_unique<CIffFileV2>();

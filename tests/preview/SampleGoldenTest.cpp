@@ -29,11 +29,6 @@ std::string GoldenPath(const char* name) {
     return std::string(root ? root : ".") + "/tests/preview/data/" + name;
 }
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Renders an object of the sample and compares it with data/NAME; with TAVIMET_UPDATE_GOLDEN
 // set, rewrites the golden image instead.
 void CheckGolden(CObjectDefinition& definition, int view, ColorRef background, int grid,
@@ -62,7 +57,7 @@ protected:
         path = dir / "sample.iff";
         std::string error;
         ASSERT_EQ(sample::WriteObjectFile(path, error), 0) << error;
-        before = ReadAll(path);
+        before = ReadWholeFile(path);
         auto file = std::make_unique<CObjectResourceFile>();
         file->SetReadOnlyOpen(true);
         ASSERT_EQ(file->Open(path.c_str()), 0);
@@ -105,7 +100,7 @@ TEST_F(SampleObject, EveryViewDrawsAndTheFileIsUntouched) {
         }
     }
     objects.CloseFile();
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadWholeFile(path), before);
 }
 
 #ifdef TAVIMET_CLI_PATH
@@ -124,7 +119,7 @@ TEST_F(SampleObject, CliWritesTheSamePictureAsPng) {
     ASSERT_TRUE(ReadPng(GoldenPath("sample_sofa_view9.png"), golden, error)) << error;
     EXPECT_EQ(cli.width, golden.width);
     EXPECT_TRUE(cli.rgb == golden.rgb);
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadWholeFile(path), before);
 
     EXPECT_EQ(RunCli("preview '" + path + "' -o '" + out.string() + "' --background 12345",
                      dir.Path() / "err"),
@@ -167,7 +162,7 @@ TEST(PreviewCli, BadTokenExitsOneAndWritesNothing) {
     EXPECT_EQ(
         RunCli("preview '" + path + "' -o '" + out.string() + "' --view 0", dir.Path() / "err"), 1);
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_NE(ReadAll(dir.Path() / "err").find("bad token"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(dir.Path() / "err").find("bad token"), std::string::npos);
 
     // The library gives no picture either way.
     auto file = std::make_unique<CObjectResourceFile>();
