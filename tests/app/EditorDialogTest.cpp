@@ -474,14 +474,18 @@ TEST_F(EditorDialogTest, PreviewFrameHugsThePicture) {
     EXPECT_EQ(paint.w, pic->Width());
 }
 
+// What the editor says when it refuses to save into a file damaged at offset AT.
+std::string DamageRefusal(int32_t at) {
+    return "Could not save tree table\nthe file is damaged at offset " + std::to_string(at) +
+           "; nothing was written (see tavimet-cli check)";
+}
+
 // A file whose chunk chain breaks is opened to look at; Apply and OK refuse to write a byte of it.
 TEST_F(EditorDialogTest, DamagedFileIsShownButNeverWritten) {
     const int32_t at = Damage(true);
     ASSERT_GE(at, 0);
     const std::vector<uint8_t> before = Bytes();
-    const std::string refused = "Could not save tree table\nthe file is damaged at offset " +
-                                std::to_string(at) +
-                                "; nothing was written (see tavimet-cli check)";
+    const std::string refused = DamageRefusal(at);
     Open();
     ASSERT_FALSE(m_dlg->IsEnded()) << Message(0);
     EXPECT_TRUE(m_dlg->Messages().empty()) << Message(0);
@@ -510,9 +514,7 @@ TEST_F(EditorDialogTest, DamageFoundWhenSavingAMappedFileIsReported) {
     const int32_t at = Damage(false);
     ASSERT_GE(at, 0);
     const std::vector<uint8_t> before = Bytes();
-    const std::string refused = "Could not save tree table\nthe file is damaged at offset " +
-                                std::to_string(at) +
-                                "; nothing was written (see tavimet-cli check)";
+    const std::string refused = DamageRefusal(at);
     Open();
     ASSERT_FALSE(m_dlg->IsEnded()) << Message(0);
     m_dlg->ToggleCheck(kIdFlags, 4);
