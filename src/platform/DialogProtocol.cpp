@@ -4,8 +4,7 @@
 
 namespace ui {
 
-CDialogProtocol::CDialogProtocol(const DialogTemplate& tmpl, IDialogHandler& handler,
-                                 CloseFn close)
+CDialogProtocol::CDialogProtocol(const DialogTemplate& tmpl, IDialogHandler& handler, CloseFn close)
     : m_tmpl(tmpl), m_handler(handler), m_close(std::move(close)) {}
 
 const ControlTemplate* CDialogProtocol::Find(int id) const {
@@ -100,11 +99,10 @@ void CDialogProtocol::Paint(IPaintContext& paint) {
     FinishEnd();
 }
 
-int CDialogProtocol::EnterTarget() const {
-    const ControlTemplate* focused = Find(m_focus);
-    if (focused && (focused->kind == ControlKind::PushButton ||
-                    focused->kind == ControlKind::DefPushButton))
-        return focused->id;
+int CDialogProtocol::EnterTarget(int focused) const {
+    const ControlTemplate* f = Find(focused);
+    if (f && (f->kind == ControlKind::PushButton || f->kind == ControlKind::DefPushButton))
+        return f->id;
     for (const auto& c : m_tmpl.controls)
         if (c.kind == ControlKind::DefPushButton) return c.id;
     return 0;

@@ -23,7 +23,8 @@
 //      was set to a different text. Lists emptied, refilled or selected from code send nothing.
 //   6. IDialog::EndDialog and paint requests go to EndDialog(result) and Paint(paint).
 //   7. close(result) is called exactly once, when an end takes effect: end the modal loop there
-//      (EndModal, ::EndDialog). Nothing reaches the handler afterwards.
+//      (EndModal, ::EndDialog). Nothing reaches the handler afterwards. A window destroyed any
+//      other way calls Abandon() first.
 #pragma once
 
 #include <functional>
@@ -60,8 +61,11 @@ public:
     void EndDialog(int result);
     void Paint(IPaintContext& paint);
 
-    // The push button Enter presses: the focused one, else the default one; 0 when none.
-    int EnterTarget() const;
+    // The push button Enter presses: the focused control when it is one, else the default one;
+    // 0 when none.
+    int EnterTarget(int focused) const;
+    // The window goes away without an end taking effect: nothing reaches the handler any more.
+    void Abandon() { m_closed = true; }
     int FocusId() const { return m_focus; } // 0 when no control has the focus
     bool IsRunning() const { return m_started && !m_closed; }
     bool IsClosed() const { return m_closed; }

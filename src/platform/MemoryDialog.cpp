@@ -178,7 +178,8 @@ void CMemoryDialog::PressEscape() {
 }
 
 void CMemoryDialog::PressEnter() {
-    if (const int id = m_protocol.EnterTarget()) m_protocol.Command(id, Notify::Clicked);
+    if (const int id = m_protocol.EnterTarget(m_protocol.FocusId()))
+        m_protocol.Command(id, Notify::Clicked);
 }
 
 void CMemoryDialog::Paint(IPaintContext& paint) {
