@@ -82,8 +82,9 @@ public:
     bool IsEnded() const { return m_protocol.IsClosed(); }
     int Result() const { return m_protocol.Result(); }
 
-    // What a user can do. Each action is one top-level event: an end requested while it runs
-    // closes the dialog after it returns. Actions on a closed dialog are ignored.
+    // What a user can do. Moving the focus is an event of its own, heard before the rest of the
+    // action; an end requested by either closes the dialog once its handler has returned.
+    // Actions on a closed dialog are ignored.
     void Click(int id);                         // focus moves to the button, then it is pressed
     void Type(int id, const std::string& text); // focus moves to the edit, its text is replaced
     void Select(int id, int index);             // focus moves to the list, the row is selected
