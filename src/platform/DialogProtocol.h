@@ -4,7 +4,7 @@
 // widgets' events onto it; it never calls the handler itself.
 //
 // What the toolkit calls, and when:
-//   1. Build the window and every control of the template, hidden. Events reported before step 2
+//   1. Build the window and every control of the template, hidden. Events reported before step 3
 //      are dropped.
 //   2. AddInitialItems(dialog): the template's own list items, before any code runs.
 //   3. Initialise(dialog): runs the handler's initialisation. Afterwards, IsClosed() means the
@@ -18,6 +18,10 @@
 //      - Command(id, code) for notifications that do not move the focus: typing (Change), keys
 //        (Enter, Esc, the close box as Cancel), or any notification of a toolkit that reports
 //        its focus moves itself (Win32: EN_KILLFOCUS then BN_CLICKED arrive as two messages).
+//      Report events even while a handler runs (a message box it opens takes the focus): they
+//      are handled nested, and an end waits until the outermost handler has returned. The
+//      driver does the default handling of OK and Cancel itself (an unhandled click ends the
+//      dialog with that id); the toolkit adds none of its own.
 //   5. Inside the control mapping: run changes made by code through Quietly(id, ...) so the
 //      toolkit's own notifications are dropped, then TextSetFromCode(id) when an edit's text
 //      was set to a different text. Lists emptied, refilled or selected from code send nothing.
