@@ -1,6 +1,7 @@
 // The user-interface layer: dialog templates as data, an abstract dialog with its controls, and the
 // notifications the dialog logic receives. Two implementations stand behind it: an in-memory one
-// (MemoryDialog.h) for tests and the toolkit one (WxDialog.h) for the real window.
+// (MemoryDialog.h) for tests and the toolkit one (WxDialog.h) for the real window; both leave
+// the rules of when the handler hears what to one driver (DialogProtocol.h).
 #pragma once
 
 #include <cstddef>

@@ -35,11 +35,11 @@ void CMemoryControl::SetText(const std::string& text) {
     bool changed = text != m_text;
     m_text = text;
     m_caret = 0;
-    if (changed && m_kind == ControlKind::Edit) m_owner.Notify(m_id, Notify::Change);
+    if (changed && m_kind == ControlKind::Edit) m_owner.Protocol().TextSetFromCode(m_id);
 }
 
 void CMemoryControl::SetFocus() {
-    m_owner.MoveFocus(m_id);
+    m_owner.Protocol().FocusEntered(m_id);
 }
 
 void CMemoryControl::ResetContent() {
@@ -99,7 +99,7 @@ std::vector<std::string> CMemoryControl::Items() const {
 
 CMemoryDialog::CMemoryDialog(const DialogTemplate& tmpl, IDialogHandler& handler,
                              const IconData* icon)
-    : m_tmpl(tmpl), m_handler(handler), m_icon(icon) {}
+    : m_tmpl(tmpl), m_icon(icon), m_protocol(tmpl, handler, nullptr) {}
 
 CMemoryDialog::~CMemoryDialog() = default;
 
@@ -124,136 +124,66 @@ void CMemoryDialog::Create() {
         if (c.id != kIdStatic) m_byId[c.id] = ctl.get();
         m_controls.push_back(std::move(ctl));
     }
-    for (const auto& init : m_tmpl.initData) {
-        auto it = m_byId.find(init.id);
-        if (it == m_byId.end()) continue;
-        for (const char* item : init.items)
-            it->second->AddString(item);
-    }
-    // The focus starts on the first tab stop unless initialisation puts it elsewhere.
-    ++m_depth;
-    bool defaultFocus = m_handler.OnInitDialog(*this);
-    --m_depth;
-    if (defaultFocus && m_focus == 0) {
-        for (const auto& c : m_tmpl.controls) {
-            if (TakesFocus(c)) {
-                m_focus = c.id;
-                break;
-            }
-        }
-    }
-    FinishEnd();
+    m_protocol.AddInitialItems(*this);
+    m_protocol.Initialise(*this);
 }
 
-template <class F> void CMemoryDialog::UserAction(F&& action) {
-    if (!m_created || m_ended) return;
-    ++m_depth;
-    action();
-    --m_depth;
-    FinishEnd();
-}
-
-void CMemoryDialog::FinishEnd() {
-    if (!m_endRequested || m_ended || m_depth != 0) return;
-    m_ended = true;
-    // Closing takes the focus away from an edit too; its owner hears of it before the end.
-    auto it = m_byId.find(m_focus);
-    if (it != m_byId.end() && it->second->Kind() == ControlKind::Edit) {
-        m_focus = 0;
-        m_handler.OnCommand(it->first, Notify::KillFocus);
-    }
-}
-
-void CMemoryDialog::Notify(int id, ui::Notify code) {
-    if (!m_created) return;
-    ++m_depth;
-    bool handled = m_handler.OnCommand(id, code);
-    if (!handled && code == Notify::Clicked && (id == kIdCancel || id == kIdOk)) EndDialog(id);
-    --m_depth;
-}
-
-void CMemoryDialog::MoveFocus(int id) {
-    if (m_focus == id) return;
-    int old = m_focus;
-    m_focus = id;
-    auto it = m_byId.find(old);
-    if (it != m_byId.end() && it->second->Kind() == ControlKind::Edit)
-        Notify(old, Notify::KillFocus);
+CMemoryControl* CMemoryDialog::Usable(int id) {
+    if (!m_protocol.IsRunning()) return nullptr;
+    CMemoryControl& c = Get(id);
+    return c.IsEnabled() ? &c : nullptr;
 }
 
 void CMemoryDialog::Click(int id) {
-    UserAction([&] {
-        CMemoryControl& c = Get(id);
-        if (!c.IsEnabled()) return;
-        MoveFocus(id);
-        Notify(id, Notify::Clicked);
-    });
+    if (Usable(id)) m_protocol.PointerCommand(id, Notify::Clicked);
 }
 
 void CMemoryDialog::Type(int id, const std::string& text) {
-    UserAction([&] {
-        CMemoryControl& c = Get(id);
-        if (!c.IsEnabled()) return;
-        MoveFocus(id);
-        // Typing replaces the text; every keystroke that changes it is a change.
-        if (c.GetText() != text) {
-            c.SetTextSilently(text);
-            c.SetCaretToEnd();
-            Notify(id, Notify::Change);
-        }
-    });
+    CMemoryControl* c = Usable(id);
+    if (!c) return;
+    m_protocol.FocusEntered(id);
+    // Typing replaces the text; every keystroke that changes it is a change.
+    if (!m_protocol.IsRunning() || c->GetText() == text) return;
+    c->SetTextSilently(text);
+    c->SetCaretToEnd();
+    m_protocol.Command(id, Notify::Change);
 }
 
 void CMemoryDialog::Select(int id, int index) {
-    UserAction([&] {
-        CMemoryControl& c = Get(id);
-        if (!c.IsEnabled()) return;
-        MoveFocus(id);
-        int before = c.GetCurSel();
-        if (c.SetCurSel(index) < 0) return;
-        // A click on the row already selected changes nothing.
-        if (before != index) Notify(id, Notify::SelChange);
-    });
+    CMemoryControl* c = Usable(id);
+    if (!c) return;
+    m_protocol.FocusEntered(id);
+    if (!m_protocol.IsRunning()) return;
+    const int before = c->GetCurSel();
+    if (c->SetCurSel(index) < 0) return;
+    // A click on the row already selected changes nothing.
+    if (before != index) m_protocol.Command(id, Notify::SelChange);
 }
 
 void CMemoryDialog::ToggleCheck(int id, int index) {
-    UserAction([&] {
-        CMemoryControl& c = Get(id);
-        if (!c.IsEnabled() || index < 0 || index >= c.GetCount()) return;
-        MoveFocus(id);
-        c.SetCheck(index, !c.GetCheck(index));
-        Notify(id, Notify::CheckToggled);
-    });
+    CMemoryControl* c = Usable(id);
+    if (!c || index < 0 || index >= c->GetCount()) return;
+    m_protocol.FocusEntered(id);
+    if (!m_protocol.IsRunning()) return;
+    c->SetCheck(index, !c->GetCheck(index));
+    m_protocol.Command(id, Notify::CheckToggled);
 }
 
 void CMemoryDialog::Focus(int id) {
-    UserAction([&] { MoveFocus(id); });
+    if (m_protocol.IsRunning()) m_protocol.FocusEntered(id);
 }
 
 void CMemoryDialog::PressEscape() {
-    UserAction([&] { Notify(kIdCancel, Notify::Clicked); });
+    m_protocol.Command(kIdCancel, Notify::Clicked);
 }
 
 void CMemoryDialog::PressEnter() {
-    UserAction([&] {
-        auto it = m_byId.find(m_focus);
-        if (it != m_byId.end() && (it->second->Kind() == ControlKind::PushButton ||
-                                   it->second->Kind() == ControlKind::DefPushButton)) {
-            Notify(m_focus, Notify::Clicked);
-            return;
-        }
-        for (const auto& c : m_tmpl.controls) {
-            if (c.kind == ControlKind::DefPushButton) {
-                Notify(c.id, Notify::Clicked);
-                return;
-            }
-        }
-    });
+    if (const int id = m_protocol.EnterTarget(m_protocol.FocusId()))
+        m_protocol.Command(id, Notify::Clicked);
 }
 
 void CMemoryDialog::Paint(IPaintContext& paint) {
-    if (!m_created || m_ended) return;
-    m_handler.OnPaint(paint);
+    m_protocol.Paint(paint);
 }
 
 CMemoryControl& CMemoryDialog::Get(int id) {
@@ -272,12 +202,6 @@ std::vector<int> CMemoryDialog::TabOrder() const {
 IControl* CMemoryDialog::Control(int id) {
     auto it = m_byId.find(id);
     return it == m_byId.end() ? nullptr : it->second;
-}
-
-void CMemoryDialog::EndDialog(int result) {
-    if (m_ended) return;
-    m_endRequested = true;
-    m_result = result;
 }
 
 void CMemoryDialog::MessageBox(const std::string& text, MessageIcon icon) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DialogProtocol.h"
 #include "platform/DialogUi.h"
 
 namespace ui {
@@ -78,11 +79,12 @@ public:
     // Builds the controls, fills the template's items and runs the handler's initialisation.
     // An end requested during initialisation closes the dialog at once.
     void Create();
-    bool IsEnded() const { return m_ended; }
-    int Result() const { return m_result; }
+    bool IsEnded() const { return m_protocol.IsClosed(); }
+    int Result() const { return m_protocol.Result(); }
 
-    // What a user can do. Each action is one top-level event: an end requested while it runs
-    // closes the dialog after it returns. Actions on a closed dialog are ignored.
+    // What a user can do. Moving the focus is an event of its own, heard before the rest of the
+    // action; an end requested by either closes the dialog once its handler has returned.
+    // Actions on a closed dialog are ignored.
     void Click(int id);                         // focus moves to the button, then it is pressed
     void Type(int id, const std::string& text); // focus moves to the edit, its text is replaced
     void Select(int id, int index);             // focus moves to the list, the row is selected
@@ -93,7 +95,7 @@ public:
     void Paint(IPaintContext& paint);
 
     CMemoryControl& Get(int id);
-    int FocusId() const { return m_focus; }
+    int FocusId() const { return m_protocol.FocusId(); }
     std::vector<int> TabOrder() const;
     const std::vector<std::pair<std::string, MessageIcon>>& Messages() const { return m_messages; }
     void ClearMessages() { m_messages.clear(); }
@@ -110,7 +112,7 @@ public:
 
     // IDialog
     IControl* Control(int id) override;
-    void EndDialog(int result) override;
+    void EndDialog(int result) override { m_protocol.EndDialog(result); }
     void MessageBox(const std::string& text, MessageIcon icon) override;
     void Beep() override { ++m_beeps; }
     std::optional<std::string> AskOpenFile(const std::string& filter) override;
@@ -124,24 +126,18 @@ public:
     void Invalidate() override {}
 
     // Used by the controls.
-    void Notify(int id, ui::Notify code);
-    void MoveFocus(int id);
+    CDialogProtocol& Protocol() { return m_protocol; }
 
 private:
-    template <class F> void UserAction(F&& action);
-    void FinishEnd();
+    // The enabled control id of a running dialog, else nullptr: what the user can act on.
+    CMemoryControl* Usable(int id);
 
     const DialogTemplate& m_tmpl;
-    IDialogHandler& m_handler;
     const IconData* m_icon;
     std::vector<std::unique_ptr<CMemoryControl>> m_controls; // template order
     std::map<int, CMemoryControl*> m_byId;
-    int m_focus = 0; // 0 = none
+    CDialogProtocol m_protocol;
     bool m_created = false;
-    bool m_endRequested = false;
-    bool m_ended = false;
-    int m_result = 0;
-    int m_depth = 0;
     std::vector<std::pair<std::string, MessageIcon>> m_messages;
     int m_beeps = 0;
     std::optional<std::string> m_openAnswer;

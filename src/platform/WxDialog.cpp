@@ -27,6 +27,7 @@
 #include <memory>
 
 #include "platform/DialogLayout.h"
+#include "platform/DialogProtocol.h"
 #include "platform/WxGtkMetrics.h"
 
 namespace ui {
@@ -81,17 +82,9 @@ public:
     void SetRect(const Rect& r) override { m_win->SetSize(r.left, r.top, r.Width(), r.Height()); }
     void Refresh() override { m_win->Refresh(); }
     void SetFocus() override;
-    void ResetContent() override {
-        if (auto* c = dynamic_cast<wxItemContainer*>(m_win)) c->Clear();
-    }
+    void ResetContent() override;
     int AddString(const std::string& text) override { return InsertString(-1, text); }
-    int InsertString(int index, const std::string& text) override {
-        auto* c = dynamic_cast<wxItemContainer*>(m_win);
-        if (!c) return -1;
-        int count = static_cast<int>(c->GetCount());
-        if (index < 0 || index > count) index = count;
-        return c->Insert(ToWx(text), static_cast<unsigned>(index));
-    }
+    int InsertString(int index, const std::string& text) override;
     int GetCount() const override {
         auto* c = dynamic_cast<wxItemContainer*>(m_win);
         return c ? static_cast<int>(c->GetCount()) : 0;
@@ -105,26 +98,13 @@ public:
         auto* c = dynamic_cast<wxItemContainer*>(m_win);
         return c ? c->GetSelection() : -1;
     }
-    int SetCurSel(int index) override {
-        auto* c = dynamic_cast<wxItemContainer*>(m_win);
-        if (!c) return -1;
-        if (index < 0 || index >= GetCount()) {
-            c->SetSelection(wxNOT_FOUND);
-            return -1;
-        }
-        c->SetSelection(index);
-        return index;
-    }
+    int SetCurSel(int index) override;
     bool GetCheck(int index) const override {
         auto* c = dynamic_cast<wxCheckListBox*>(m_win);
         if (!c || index < 0 || index >= GetCount()) return false;
         return c->IsChecked(static_cast<unsigned>(index));
     }
-    void SetCheck(int index, bool checked) override {
-        auto* c = dynamic_cast<wxCheckListBox*>(m_win);
-        if (!c || index < 0 || index >= GetCount()) return;
-        c->Check(static_cast<unsigned>(index), checked);
-    }
+    void SetCheck(int index, bool checked) override;
 
     wxWindow* Window() const { return m_win; }
 
@@ -178,7 +158,9 @@ private:
 class CWxDialog final : public wxDialog, public IDialog {
 public:
     CWxDialog(const DialogTemplate& tmpl, IDialogHandler& handler)
-        : m_tmpl(tmpl), m_handler(&handler) {
+        : m_tmpl(tmpl), m_protocol(tmpl, handler, [this](int result) {
+              if (IsModal()) EndModal(result);
+          }) {
         gtk::InstallCompactStyle();
         wxDialog::Create(nullptr, wxID_ANY, ToWx(tmpl.caption ? tmpl.caption : ""),
                          wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
@@ -194,13 +176,13 @@ public:
         Bind(wxEVT_PAINT, &CWxDialog::OnPaintEvent, this);
         Bind(wxEVT_CHAR_HOOK, &CWxDialog::OnCharHook, this);
         Bind(wxEVT_CLOSE_WINDOW,
-             [this](wxCloseEvent&) { UserCommand(kIdCancel, Notify::Clicked); });
+             [this](wxCloseEvent&) { m_protocol.Command(kIdCancel, Notify::Clicked); });
         Bind(wxEVT_SHOW, &CWxDialog::OnShown, this);
         BuildControls();
         PlaceForRows();
     }
 
-    ~CWxDialog() override { m_handler = nullptr; }
+    ~CWxDialog() override { m_protocol.Abandon(); }
 
     void SetIconData(const IconData* icon) {
         if (!icon || icon->xpm.empty()) return;
@@ -209,66 +191,22 @@ public:
 
     // Runs initialisation and, unless it ended the dialog, the modal loop.
     int Run() {
-        ++m_depth;
-        bool defaultFocus = m_handler->OnInitDialog(*this);
-        --m_depth;
-        if (m_endRequested) {
-            FlushKillFocus(0);
-            return m_result;
-        }
-        if (defaultFocus) {
-            for (const auto& c : m_tmpl.controls) {
-                if (TakesFocus(c)) {
-                    if (auto* w = WindowOf(c.id)) w->SetFocus();
-                    break;
-                }
-            }
-        }
+        const int focus = m_protocol.Initialise(*this);
+        if (m_protocol.IsClosed()) return m_protocol.Result();
+        if (wxWindow* w = WindowOf(focus)) w->SetFocus();
         CentreOnScreen();
         ShowModal();
-        return m_result;
+        return m_protocol.Result();
     }
 
-    // A notification that comes from the user (through the toolkit).
-    void UserCommand(int id, Notify code) {
-        if (!m_handler || m_ended) return;
-        // The focus-loss of an edit is handled before the click or selection elsewhere.
-        if (code != Notify::Change && code != Notify::KillFocus) FlushKillFocus(id);
-        Dispatch(id, code);
-        FinishEnd();
-    }
-
-    void Dispatch(int id, Notify code) {
-        if (!m_handler || m_ended) return;
-        ++m_depth;
-        bool handled = m_handler->OnCommand(id, code);
-        if (!handled && code == Notify::Clicked && (id == kIdCancel || id == kIdOk)) EndDialog(id);
-        --m_depth;
-    }
-
-    void EditGotFocus(int id) { m_focusEdit = id; }
-    void EditLostFocus(int id) {
-        if (m_focusEdit != id) return;
-        m_focusEdit = 0;
-        UserCommand(id, Notify::KillFocus);
-    }
-    void FlushKillFocus(int except) {
-        if (m_focusEdit == 0 || m_focusEdit == except) return;
-        int id = m_focusEdit;
-        m_focusEdit = 0;
-        Dispatch(id, Notify::KillFocus);
-    }
+    CDialogProtocol& Protocol() { return m_protocol; }
 
     // IDialog
     IControl* Control(int id) override {
         auto it = m_byId.find(id);
         return it == m_byId.end() ? nullptr : it->second.get();
     }
-    void EndDialog(int result) override {
-        if (m_ended) return;
-        m_endRequested = true;
-        m_result = result;
-    }
+    void EndDialog(int result) override { m_protocol.EndDialog(result); }
     void MessageBox(const std::string& text, MessageIcon icon) override {
         wxMessageDialog box(this, ToWx(text), ToWx(ProgramName()),
                             wxOK | (icon == MessageIcon::Error ? wxICON_ERROR : wxICON_NONE));
@@ -315,20 +253,12 @@ public:
     }
     void Invalidate() override { wxDialog::Refresh(); }
 
-    bool InHandler() const { return m_depth > 0; }
-    void Detach() { m_handler = nullptr; }
+    void Detach() { m_protocol.Abandon(); }
 
 private:
     wxWindow* WindowOf(int id) {
         auto it = m_byId.find(id);
         return it == m_byId.end() ? nullptr : it->second->Window();
-    }
-
-    void FinishEnd() {
-        if (!m_endRequested || m_ended || m_depth != 0) return;
-        FlushKillFocus(0);
-        m_ended = true;
-        if (IsModal()) EndModal(m_result);
     }
 
     void BuildControls() {
@@ -338,12 +268,7 @@ private:
             if (c.id != kIdStatic && w)
                 m_byId[c.id] = std::make_unique<CWxControl>(*this, c.id, c.kind, w);
         }
-        for (const auto& init : m_tmpl.initData) {
-            auto it = m_byId.find(init.id);
-            if (it == m_byId.end()) continue;
-            for (const char* item : init.items)
-                it->second->AddString(item);
-        }
+        m_protocol.AddInitialItems(*this);
     }
 
     wxWindow* MakeControl(const ControlTemplate& c) {
@@ -376,8 +301,9 @@ private:
                          wxPoint pos, wxSize size) {
         auto* b = new wxButton(this, wid, text, pos, size);
         if (c.kind == ControlKind::DefPushButton) b->SetDefault();
-        b->Bind(wxEVT_BUTTON,
-                [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::Clicked); });
+        b->Bind(wxEVT_BUTTON, [this, id = c.id](wxCommandEvent&) {
+            m_protocol.PointerCommand(id, Notify::Clicked);
+        });
         return b;
     }
 
@@ -386,14 +312,15 @@ private:
         if (c.kind == ControlKind::CheckList) {
             auto* checks = new wxCheckListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
             checks->Bind(wxEVT_CHECKLISTBOX, [this, id = c.id](wxCommandEvent&) {
-                UserCommand(id, Notify::CheckToggled);
+                m_protocol.PointerCommand(id, Notify::CheckToggled);
             });
             l = checks;
         } else {
             l = new wxListBox(this, wid, pos, size, 0, nullptr, wxLB_SINGLE);
         }
-        l->Bind(wxEVT_LISTBOX,
-                [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+        l->Bind(wxEVT_LISTBOX, [this, id = c.id](wxCommandEvent&) {
+            m_protocol.PointerCommand(id, Notify::SelChange);
+        });
         return l;
     }
 
@@ -401,8 +328,9 @@ private:
         // The template's height is that of the dropped list; the closed control keeps its own
         // one-line height.
         auto* ch = new wxChoice(this, wid, pos, wxSize(size.x, -1));
-        ch->Bind(wxEVT_CHOICE,
-                 [this, id = c.id](wxCommandEvent&) { UserCommand(id, Notify::SelChange); });
+        ch->Bind(wxEVT_CHOICE, [this, id = c.id](wxCommandEvent&) {
+            m_protocol.PointerCommand(id, Notify::SelChange);
+        });
         return ch;
     }
 
@@ -410,14 +338,15 @@ private:
                        wxSize size) {
         auto* t = new wxTextCtrl(this, wid, text, pos, size);
         const int id = c.id;
-        t->Bind(wxEVT_TEXT, [this, id](wxCommandEvent&) { UserCommand(id, Notify::Change); });
+        t->Bind(wxEVT_TEXT,
+                [this, id](wxCommandEvent&) { m_protocol.Command(id, Notify::Change); });
         t->Bind(wxEVT_SET_FOCUS, [this, id](wxFocusEvent& e) {
-            EditGotFocus(id);
+            m_protocol.FocusEntered(id);
             e.Skip();
         });
         t->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& e) {
             e.Skip();
-            EditLostFocus(id);
+            m_protocol.FocusLeft(id);
         });
         return t;
     }
@@ -426,9 +355,8 @@ private:
         auto* f = new CFrameWindow(this, wid, pos, size);
         f->Bind(wxEVT_PAINT, [this, f](wxPaintEvent&) {
             wxPaintDC dc(f);
-            if (!m_handler) return;
             CWxPaint paint(dc, f->GetPosition(), &m_icon, f->GetContentScaleFactor());
-            m_handler->OnPaint(paint);
+            m_protocol.Paint(paint);
         });
         return f;
     }
@@ -526,38 +454,30 @@ private:
 
     void OnPaintEvent(wxPaintEvent&) {
         wxPaintDC dc(this);
-        if (!m_handler) return;
         CWxPaint paint(dc, wxPoint(0, 0), &m_icon, GetContentScaleFactor());
-        m_handler->OnPaint(paint);
+        m_protocol.Paint(paint);
     }
 
     void OnCharHook(wxKeyEvent& e) {
         if (e.GetKeyCode() == WXK_ESCAPE) {
             // Esc is Cancel; the focus stays where it is.
-            if (!m_handler || m_ended) return;
-            Dispatch(kIdCancel, Notify::Clicked);
-            FinishEnd();
+            m_protocol.Command(kIdCancel, Notify::Clicked);
             return;
         }
         bool enter = e.GetKeyCode() == WXK_RETURN || e.GetKeyCode() == WXK_NUMPAD_ENTER;
+        // A focused button takes Enter itself; elsewhere it presses the default button, and the
+        // focus stays where it is.
         if (enter && !e.HasAnyModifiers() && !dynamic_cast<wxButton*>(FindFocus())) {
-            // Enter presses the default button, unless a button has the focus: that one then.
-            if (int id = DefaultButtonId(); id != 0) {
-                UserCommand(id, Notify::Clicked);
+            if (int id = m_protocol.EnterTarget(0); id != 0) {
+                m_protocol.Command(id, Notify::Clicked);
                 return;
             }
         }
         e.Skip();
     }
 
-    int DefaultButtonId() const {
-        for (const auto& c : m_tmpl.controls)
-            if (c.kind == ControlKind::DefPushButton) return c.id;
-        return 0;
-    }
-
     const DialogTemplate& m_tmpl;
-    IDialogHandler* m_handler;
+    CDialogProtocol m_protocol;
     std::map<int, std::unique_ptr<CWxControl>> m_byId;
     std::vector<wxWindow*> m_windows; // one per template control, in template order
     wxIcon m_icon;
@@ -566,11 +486,6 @@ private:
     int m_listFrame = 0;
     std::string m_reportPath;
     wxTimer m_reportTimer;
-    int m_focusEdit = 0;
-    int m_depth = 0;
-    bool m_endRequested = false;
-    bool m_ended = false;
-    int m_result = kIdCancel;
 };
 
 std::string CWxControl::GetText() const {
@@ -582,18 +497,48 @@ std::string CWxControl::GetText() const {
 void CWxControl::SetText(const std::string& text) {
     if (auto* t = dynamic_cast<wxTextCtrl*>(m_win)) {
         if (FromWx(t->GetValue()) == text) return;
-        // Set without the toolkit's event, then notify once as the original platform does.
-        t->ChangeValue(ToWx(text));
-        m_owner.Dispatch(m_id, Notify::Change);
+        m_owner.Protocol().Quietly(m_id, [&] { t->ChangeValue(ToWx(text)); });
+        m_owner.Protocol().TextSetFromCode(m_id);
         return;
     }
     if (dynamic_cast<wxItemContainer*>(m_win)) return;
     m_win->SetLabel(ToWx(text));
 }
 
+// Changes made by code: whatever the toolkit reports while they happen is not the user's.
+void CWxControl::ResetContent() {
+    auto* c = dynamic_cast<wxItemContainer*>(m_win);
+    if (c) m_owner.Protocol().Quietly(m_id, [&] { c->Clear(); });
+}
+
+int CWxControl::InsertString(int index, const std::string& text) {
+    auto* c = dynamic_cast<wxItemContainer*>(m_win);
+    if (!c) return -1;
+    int count = static_cast<int>(c->GetCount());
+    if (index < 0 || index > count) index = count;
+    int at = -1;
+    m_owner.Protocol().Quietly(m_id,
+                               [&] { at = c->Insert(ToWx(text), static_cast<unsigned>(index)); });
+    return at;
+}
+
+int CWxControl::SetCurSel(int index) {
+    auto* c = dynamic_cast<wxItemContainer*>(m_win);
+    if (!c) return -1;
+    const bool inRange = index >= 0 && index < GetCount();
+    m_owner.Protocol().Quietly(m_id, [&] { c->SetSelection(inRange ? index : wxNOT_FOUND); });
+    return inRange ? index : -1;
+}
+
+void CWxControl::SetCheck(int index, bool checked) {
+    auto* c = dynamic_cast<wxCheckListBox*>(m_win);
+    if (!c || index < 0 || index >= GetCount()) return;
+    m_owner.Protocol().Quietly(m_id, [&] { c->Check(static_cast<unsigned>(index), checked); });
+}
+
 void CWxControl::SetFocus() {
     // Moving the focus from code takes it from an edit too.
-    m_owner.FlushKillFocus(m_id);
+    m_owner.Protocol().FocusEntered(m_id);
     m_win->SetFocus();
 }
 

@@ -3,6 +3,7 @@
 add_library(tavimet_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DialogUi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogProtocol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MemoryDialog.cpp)
 target_include_directories(tavimet_platform_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tavimet_platform_ui PUBLIC tavimet_common)

@@ -364,6 +364,24 @@ TEST_F(EditorDialogTest, NameIsSavedWhenTheEditLosesTheFocus) {
     EXPECT_EQ(Stored(3)->Entry(1)->name.Text(), std::string("Faire la sieste"));
 }
 
+TEST_F(EditorDialogTest, ANameStillInTheFocusedEditIsSavedWhenAKeyClosesTheDialog) {
+    // Enter and Esc leave the focus where it is: the edit loses it only as the dialog closes.
+    for (bool enter : {false, true}) {
+        SCOPED_TRACE(enter ? "Enter" : "Esc");
+        Open();
+        m_dlg->Select(kIdMenuItems, 1);
+        m_dlg->Type(kIdMenuName, enter ? "Doze" : "Snooze");
+        if (enter)
+            m_dlg->PressEnter();
+        else
+            m_dlg->PressEscape();
+        EXPECT_EQ(m_dlg->Result(), enter ? ui::kIdOk : ui::kIdCancel);
+        EXPECT_TRUE(m_dlg->Messages().empty());
+        Close();
+        EXPECT_EQ(Stored()->Entry(1)->name.Text(), std::string(enter ? "Doze" : "Snooze"));
+    }
+}
+
 TEST_F(EditorDialogTest, CancelWithoutTypingSavesNothing) {
     Open();
     m_dlg->Select(kIdMotives, RowOf(6));
