@@ -107,6 +107,18 @@ int OpenInto(const std::string& path, uint32_t type, int32_t id, CTGString label
     return kDirFound;
 }
 
+// Calls visit(dir, name) for every file (not folder) in the search directories, in their order.
+template <class Visit> void ForEachFile(const DirectoryList& dirs, Visit&& visit) {
+    for (const CTGString& dir : dirs) {
+        FindFileData data;
+        CFindHandle search = FindFirstFile(std::string(View(dir)) + "*.*", data);
+        if (!search) continue;
+        do {
+            if (!data.isDirectory) visit(dir, std::string_view(data.fileName));
+        } while (FindNextFile(search, data));
+    }
+}
+
 } // namespace
 
 CChunkFile::~CChunkFile() {
@@ -246,38 +258,31 @@ int ListChunksOfType(const DirectoryList& dirs, uint32_t type, std::vector<Direc
         std::string lowerLabel;
     };
     std::vector<Key> seen;
-    for (const CTGString& dir : dirs) {
-        FindFileData data;
-        CFindHandle search = FindFirstFile(std::string(View(dir)) + "*.*", data);
-        if (!search) continue;
-        do {
-            if (data.isDirectory) continue;
-            const std::string_view name = data.fileName;
-            uint32_t itemType = type;
-            if (type == kAnyChunkType) {
-                const std::string_view short_ext = ShortExtension(name);
-                if (short_ext.empty()) continue;
-                itemType = PackType(short_ext);
-            } else if (name.size() <= ext.size() ||
-                       !EqualsNoCase(name.substr(name.size() - ext.size()), ext)) {
-                continue;
-            }
-            DirectoryItem item;
-            item.directory = dir;
-            item.fileName = Str(name);
-            item.label = LabelFromName(name);
-            item.type = itemType;
-            item.id = IdFromName(name);
-            std::string lower(View(item.label));
-            std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
-            const bool duplicate = std::any_of(seen.begin(), seen.end(), [&](const Key& k) {
-                return k.id == item.id && k.lowerLabel == lower;
-            });
-            if (duplicate) continue;
-            seen.push_back({item.id, std::move(lower)});
-            items.push_back(std::move(item));
-        } while (FindNextFile(search, data));
-    }
+    ForEachFile(dirs, [&](const CTGString& dir, std::string_view name) {
+        uint32_t itemType = type;
+        if (type == kAnyChunkType) {
+            const std::string_view short_ext = ShortExtension(name);
+            if (short_ext.empty()) return;
+            itemType = PackType(short_ext);
+        } else if (name.size() <= ext.size() ||
+                   !EqualsNoCase(name.substr(name.size() - ext.size()), ext)) {
+            return;
+        }
+        DirectoryItem item;
+        item.directory = dir;
+        item.fileName = Str(name);
+        item.label = LabelFromName(name);
+        item.type = itemType;
+        item.id = IdFromName(name);
+        std::string lower(View(item.label));
+        std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+        const bool duplicate = std::any_of(seen.begin(), seen.end(), [&](const Key& k) {
+            return k.id == item.id && k.lowerLabel == lower;
+        });
+        if (duplicate) return;
+        seen.push_back({item.id, std::move(lower)});
+        items.push_back(std::move(item));
+    });
     // Directory reading order is arbitrary; callers count chunks by position.
     std::stable_sort(items.begin(), items.end(),
                      [](const DirectoryItem& a, const DirectoryItem& b) {
@@ -294,18 +299,12 @@ int OpenDirectoryItem(const DirectoryItem& item, DirectoryChunk& chunk) {
 
 std::vector<uint32_t> ListChunkTypes(const DirectoryList& dirs) {
     std::vector<uint32_t> types;
-    for (const CTGString& dir : dirs) {
-        FindFileData data;
-        CFindHandle search = FindFirstFile(std::string(View(dir)) + "*.*", data);
-        if (!search) continue;
-        do {
-            if (data.isDirectory) continue;
-            const std::string_view ext = ShortExtension(data.fileName);
-            if (ext.empty()) continue;
-            const uint32_t type = PackType(ext);
-            if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
-        } while (FindNextFile(search, data));
-    }
+    ForEachFile(dirs, [&](const CTGString&, std::string_view name) {
+        const std::string_view ext = ShortExtension(name);
+        if (ext.empty()) return;
+        const uint32_t type = PackType(ext);
+        if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
+    });
     return types;
 }
 
