@@ -1,10 +1,10 @@
 // Start-up: the single-instance guard, the command line and the existence test.
 #include <gtest/gtest.h>
 
+#include "TestSystem.h"
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "app/EditorApp.h"
 #include "app/PreviewLayout.h"
@@ -21,17 +21,17 @@ class EditorAppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("tavimet-app-" + std::to_string(::getpid()) + "-" +
+                ("tavimet-app-" + std::to_string(testsys::ProcessId()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         std::string error;
         ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
-        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1); // a lock of this test's own
+        testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "registry.ini").string().c_str());
+        testsys::SetEnv("XDG_RUNTIME_DIR", m_dir.string().c_str()); // a lock of this test's own
         SetCurrentLanguage(1);
     }
     void TearDown() override {
-        ::unsetenv("TAVIMET_REGISTRY");
+        testsys::SetEnv("TAVIMET_REGISTRY", nullptr);
         fs::remove_all(m_dir);
     }
     fs::path m_dir;
