@@ -1,6 +1,7 @@
 // The editor dialog driven through the in-memory UI layer on the sample object.
 #include <gtest/gtest.h>
 
+#include "TestSystem.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/EditorDialog.h"
@@ -40,18 +40,18 @@ class EditorDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("tavimet-dialog-" + std::to_string(::getpid()) + "-" +
+                ("tavimet-dialog-" + std::to_string(testsys::ProcessId()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         std::string error;
         ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
-        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
+        testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "registry.ini").string().c_str());
         SetCurrentLanguage(1);
     }
     void TearDown() override {
         Close();
         SetCurrentLanguage(1);
-        ::unsetenv("TAVIMET_REGISTRY");
+        testsys::SetEnv("TAVIMET_REGISTRY", nullptr);
         fs::remove_all(m_dir);
     }
 
@@ -389,7 +389,7 @@ TEST_F(EditorDialogTest, LongNamesAreCutWhenStored) {
 }
 
 TEST_F(EditorDialogTest, MissingBehaviourFileLeavesNamesEmpty) {
-    ::setenv("TAVIMET_REGISTRY", (m_dir / "missing.ini").c_str(), 1);
+    testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "missing.ini").string().c_str());
     Open();
     ASSERT_FALSE(m_dlg->IsEnded());
     EXPECT_EQ(C(kIdAttenuationList).GetCount(), 0);
@@ -422,7 +422,7 @@ TEST_F(EditorDialogTest, FilesThatAreNoObjectFilesEndTheDialog) {
     // A resource file without object definitions.
     {
         CIffFileV2 f;
-        ASSERT_EQ(f.Create((m_dir / "empty.iff").c_str()), 0);
+        ASSERT_EQ(f.Create((m_dir / "empty.iff").string().c_str()), 0);
     }
     Open((m_dir / "empty.iff").string());
     EXPECT_TRUE(m_dlg->IsEnded());
@@ -609,7 +609,7 @@ public:
     bool Delete(const char*) override { return false; }
 
 private:
-    IPlatformFiles& m_inner = PosixPlatformFiles();
+    IPlatformFiles& m_inner = SystemPlatformFiles();
 };
 
 TEST_F(EditorDialogTest, ReadOnlyFileSaysWhyItCannotSave) {

@@ -4,13 +4,14 @@
 // and the behaviour file's names shown in the code page of the language they are read in.
 #include <gtest/gtest.h>
 
+#include "TestSystem.h"
+
 #include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "app/EditorDialog.h"
@@ -37,7 +38,7 @@ class EditorLanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("tavimet-languages-" + std::to_string(::getpid()) + "-" +
+                ("tavimet-languages-" + std::to_string(testsys::ProcessId()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         NewDemo();
         SetCurrentLanguage(1);
@@ -45,7 +46,7 @@ protected:
     void TearDown() override {
         Close();
         SetCurrentLanguage(1);
-        ::unsetenv("TAVIMET_REGISTRY");
+        testsys::SetEnv("TAVIMET_REGISTRY", nullptr);
         fs::remove_all(m_dir);
     }
 
@@ -54,7 +55,7 @@ protected:
         fs::remove_all(m_dir);
         std::string error;
         ASSERT_EQ(sample::WriteDemo(m_dir.string(), error), 0) << error;
-        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
+        testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "registry.ini").string().c_str());
     }
 
     std::string SamplePath() const { return (m_dir / "sample.iff").string(); }

@@ -7,12 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "TestSystem.h"
+
 class ScratchDir {
 public:
-    ScratchDir() {
-        std::string templ = (std::filesystem::temp_directory_path() / "tavimet-XXXXXX").string();
-        if (char* made = mkdtemp(templ.data())) m_path = made;
-    }
+    ScratchDir() { m_path = testsys::MakeTempDirectory(); }
     ~ScratchDir() {
         std::error_code ec;
         if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);

@@ -11,9 +11,9 @@
 #include <ostream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "TestSystem.h"
 #include "common/BoundedString.h"
 #include "resource/IffFileV2.h"
 #include "resource/ResourceFile.h"
@@ -31,11 +31,7 @@ constexpr uint32_t kCaret = 0x00435354;
 
 class ScratchDir {
 public:
-    ScratchDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tavimet-model-XXXXXX").string();
-        if (char* made = mkdtemp(pattern.data())) m_path = made;
-    }
+    ScratchDir() { m_path = testsys::MakeTempDirectory("tavimet-model"); }
     ~ScratchDir() {
         std::error_code ec;
         if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);

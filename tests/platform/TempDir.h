@@ -7,12 +7,13 @@
 #include <stdlib.h>
 #include <string>
 
+#include "TestSystem.h"
+
 class CTempDir {
 public:
     CTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavimet-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
+        m_path = testsys::MakeTempDirectory();
+        if (m_path.empty()) throw std::runtime_error("no temporary folder");
     }
     ~CTempDir() {
         std::error_code ec;

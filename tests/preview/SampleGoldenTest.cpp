@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "TestSystem.h"
+
 #include "ByteWriter.h"
 #include "common/BoundedString.h"
 #include "model/ObjectDefinitions.h"
@@ -25,10 +27,7 @@ namespace fs = std::filesystem;
 
 struct TempDir {
     fs::path path;
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "tavimet-preview-XXXXXX").string();
-        if (char* made = mkdtemp(t.data())) path = made;
-    }
+    TempDir() { path = testsys::MakeTempDirectory("tavimet-preview"); }
     ~TempDir() {
         std::error_code ec;
         fs::remove_all(path, ec);

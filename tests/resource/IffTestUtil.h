@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSystem.h"
 #include "common/BoundedString.h"
 #include "resource/IffFormat.h"
 #include "resource/ResourceFile.h"
@@ -29,9 +30,8 @@ public:
         std::filesystem::path base = std::filesystem::exists("/dev/shm")
                                          ? std::filesystem::path("/dev/shm")
                                          : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "tavimet-iff-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
+        m_path = testsys::MakeTempDirectory("tavimet-iff", base);
+        if (m_path.empty()) throw std::runtime_error("no temporary folder");
     }
     ~ScratchDir() {
         std::error_code ec;
