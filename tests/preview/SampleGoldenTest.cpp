@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "TestSystem.h"
+
 #include "ByteWriter.h"
 #include "ScratchDir.h"
 #include "common/BoundedString.h"
