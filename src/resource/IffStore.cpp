@@ -87,11 +87,10 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
         h.label[0] = 0;
     } else {
         h.nameKey = -1;
-        int n = 0;
-        while (n < kMaxLabelChars && b[12 + n] != 0) {
-            h.label[n] = char(b[12 + n]);
-            ++n;
-        }
+        const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
+        const size_t n = nul ? size_t(static_cast<const uint8_t*>(nul) - (b + 12))
+                             : size_t(kMaxLabelChars);
+        std::memcpy(h.label, b + 12, n);
         h.label[n] = 0;
     }
 }

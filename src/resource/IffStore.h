@@ -115,7 +115,7 @@ private:
     std::unique_ptr<CFileObject> m_file;
     int32_t m_headerSize;
     // Bytes read ahead by a small read, for the next ones.
-    static constexpr int32_t kReadAhead = 4096;
+    static constexpr int32_t kReadAhead = 1 << 16;
     std::vector<uint8_t> m_ahead;
     int32_t m_aheadStart = 0;
     int32_t m_aheadLength = 0;
