@@ -35,12 +35,16 @@ int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
     if (!m_file || pos < 0) return kResErrShortRead;
     // Small reads (headers, small bodies) come from the bytes read ahead with an earlier one:
     // walking a chain of small chunks then costs one read per stretch, not two calls a chunk.
-    if (count > 0 && count <= kReadAhead && count <= m_file->Length() - pos) {
+    if (count > 0 && count <= kReadAheadFirst && count <= m_file->Length() - pos) {
         const bool held = pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count;
         if (!held) {
+            // A read that lands within one stretch behind the last goes on through the file.
+            const int64_t past = int64_t(pos) - m_aheadStart - m_aheadLength;
+            const bool onwards = m_aheadLength > 0 && past >= -count && past < m_aheadSize;
+            m_aheadSize = onwards ? std::min(m_aheadSize * 2, kReadAheadMost) : kReadAheadFirst;
             ForgetReads();
-            if (m_ahead.empty()) m_ahead.resize(kReadAhead);
-            const int32_t n = std::min(kReadAhead, m_file->Length() - pos);
+            if (int32_t(m_ahead.size()) < m_aheadSize) m_ahead.resize(size_t(m_aheadSize));
+            const int32_t n = std::min(m_aheadSize, m_file->Length() - pos);
             if (!m_file->Seek(pos)) return kResErrShortRead;
             const int32_t got = m_file->Read(m_ahead.data(), n);
             if (got < count) return kResErrShortRead;
@@ -279,7 +283,8 @@ bool CIffStore::SaneHeader(int32_t pos, const ChunkHeader& h) const {
 }
 
 bool CIffStore::CompactBlock::Holds(int32_t pos, int32_t count) const {
-    return pos >= start && count >= 0 && int64_t(pos) + count <= int64_t(start) + length;
+    return pos >= start && pos >= valid && count >= 0 &&
+           int64_t(pos) + count <= int64_t(start) + length;
 }
 
 bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
@@ -291,7 +296,7 @@ bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
         const int32_t n = int32_t(std::min<int64_t>(left, int64_t(block.bytes.size())));
         block.length = 0;
         if (ReadAt(pos, block.bytes.data(), n) != kResOk) return ReadChunkHeader(pos, h);
-        block.start = pos;
+        block.start = block.valid = pos;
         block.length = n;
     }
     ++headerReads;
@@ -417,7 +422,9 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             p += span;
             continue;
         }
-        block.length = 0; // the moves below write where the block was read
+        // The moves below write only below the chunk's end and behind the chain, which the
+        // block does not reach: from the chunk's end on it still holds what the file holds.
+        block.valid = p + h.size;
         const int32_t to = p - shift;
         const bool overlaps = h.size + m_headerSize > shift;
         if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
