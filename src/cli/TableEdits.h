@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Commands.h"
@@ -49,19 +49,19 @@ void OnlyKeys(const nlohmann::json& object, std::initializer_list<std::string_vi
 // One element of the "entries" array, the position-th.
 EntryEdit ParseEntry(const nlohmann::json& item, size_t position, bool text) {
     const std::string where = "entry " + std::to_string(position);
-    OnlyKeys(item,
-             {"index", "name", "flags", "attenuation_level", "attenuation_value", "autonomy",
-              "motives"},
-             where);
+    OnlyKeys(
+        item,
+        {"index", "name", "flags", "attenuation_level", "attenuation_value", "autonomy", "motives"},
+        where);
     if (!item.contains("index")) throw UsageError(where + " has no index");
     EntryEdit e;
     e.index = Integer(item["index"], where + ": index", INT64_MIN, INT64_MAX);
     if (item.contains("name")) {
         if (!item["name"].is_string()) throw UsageError(where + ": name must be a string");
         if (text) {
-            e.nameText.reset(new EntryEdit::NameText{
-                item["name"].get<std::string>(),
-                where + " (index " + std::to_string(e.index) + "): name"});
+            e.nameText.reset(
+                new EntryEdit::NameText{item["name"].get<std::string>(),
+                                        where + " (index " + std::to_string(e.index) + "): name"});
         } else {
             std::optional<std::string> name = Json8Decode(item["name"].get<std::string>());
             if (!name) throw UsageError(where + ": name holds a character above U+00FF");
@@ -80,10 +80,11 @@ EntryEdit ParseEntry(const nlohmann::json& item, size_t position, bool text) {
                                      "\"-inf\" or \"nan:0x\" and eight hex digits");
         e.attenuationValue = FloatFromJson(v);
         if (!e.attenuationValue)
-            throw UsageError(where + (v.is_number() ? ": attenuation_value is out of range"
-                                                    : ": attenuation_value is not \"nan\", \"inf\", "
-                                                      "\"-inf\" or \"nan:0x\" and the eight hex "
-                                                      "digits of a NaN"));
+            throw UsageError(where + (v.is_number()
+                                          ? ": attenuation_value is out of range"
+                                          : ": attenuation_value is not \"nan\", \"inf\", "
+                                            "\"-inf\" or \"nan:0x\" and the eight hex "
+                                            "digits of a NaN"));
     }
     if (item.contains("autonomy"))
         e.autonomy = int32_t(Integer(item["autonomy"], where + ": autonomy", INT32_MIN, INT32_MAX));
@@ -316,8 +317,8 @@ void EncodeNames(EntryEdits& edits, const CTreeTable& table, int32_t language) {
             e.name.reset();
             continue;
         }
-        const language_text::Encoded encoded =
-            language_text::Encode(e.nameText->text, language, false, size_t(entry_edits::kMaxNameChars));
+        const language_text::Encoded encoded = language_text::Encode(
+            e.nameText->text, language, false, size_t(entry_edits::kMaxNameChars));
         if (!encoded.ok)
             throw UsageError(e.nameText->where + ": " +
                              language_text::DescribeCharacter(encoded.refused) + " (character " +
@@ -350,9 +351,8 @@ int RunApply(const ApplyOptions& o) {
         std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
         return kExitUsage;
     }
-    return ApplyToTable(o, "apply", [&](const CTreeTable&, EntryEdits& out) {
-        out = std::move(edits);
-    });
+    return ApplyToTable(o, "apply",
+                        [&](const CTreeTable&, EntryEdits& out) { out = std::move(edits); });
 }
 
 } // namespace

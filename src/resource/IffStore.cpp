@@ -92,8 +92,8 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
     } else {
         h.nameKey = -1;
         const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
-        const size_t n = nul ? size_t(static_cast<const uint8_t*>(nul) - (b + 12))
-                             : size_t(kMaxLabelChars);
+        const size_t n =
+            nul ? size_t(static_cast<const uint8_t*>(nul) - (b + 12)) : size_t(kMaxLabelChars);
         std::memcpy(h.label, b + 12, n);
         h.label[n] = 0;
     }
@@ -382,6 +382,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     }
     int32_t p = kFileHeaderSize;
     int32_t shift = 0;
+    int32_t last = -1; // where the last used chunk now lies
     ChunkHeader h;
     while (BlockHeader(block, p, h)) {
         if ((h.flags & kFlagFree) || (dropMaps && h.type == kTypeMap)) {
@@ -390,6 +391,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             continue;
         }
         if (shift == 0) {
+            last = p;
             p += h.size;
             continue;
         }
@@ -399,7 +401,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             block.length = 0; // read again from here, so the window starts in the block
             if (!BlockHeader(block, p, h)) break;
         }
-        int32_t used = 0, span = 0;
+        int32_t used = 0, span = 0, lastUsed = 0;
         for (int32_t at = p;;) {
             ChunkHeader next;
             // Only what the block holds joins the window: reading another block would drop
@@ -411,6 +413,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             if (!block.Holds(at, c.size)) break;
             if (!skipped) {
                 if (int64_t(used) + c.size + m_headerSize > shift) break;
+                lastUsed = used;
                 used += c.size;
             }
             span += c.size;
@@ -418,6 +421,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
         }
         if (used > 0) {
             if (int32_t e = MoveWindow(block, p, span, used, shift, dropMaps, moved)) return e;
+            last = p - shift + lastUsed;
             shift += span - used;
             p += span;
             continue;
@@ -426,6 +430,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
         // block does not reach: from the chunk's end on it still holds what the file holds.
         block.valid = p + h.size;
         const int32_t to = p - shift;
+        last = to;
         const bool overlaps = h.size + m_headerSize > shift;
         if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
             // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
@@ -460,6 +465,8 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     if (p == m_file->Length()) {
         if (!SetLength(p - shift)) return kResErrCannotOpen;
         freeSpace = 0;
+        // No free chunk is left: the next allocation need not walk the chain to its end.
+        lastAlloc = last;
     } else {
         // The chain ends before the end of the file: keep the unreadable tail as it is,
         // behind the free chunk that now closes the chain.
