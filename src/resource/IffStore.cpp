@@ -362,13 +362,14 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     } catch (const std::bad_alloc&) {
         return kResErrNoMemory;
     }
+    // Only the headers are needed to find where the chain ends: read through the read-ahead,
+    // which does not bring in the bodies of large chunks as a block would.
     int32_t chainEnd = kFileHeaderSize;
     {
         ChunkHeader h;
-        while (BlockHeader(block, chainEnd, h))
+        while (ReadChunkHeader(chainEnd, h))
             chainEnd += h.size;
     }
-    block.length = 0; // cutting off a tail below changes what the block read
     switch (BreakAt(chainEnd)) {
     case End::ReadFailed:
         return kResErrShortRead;
