@@ -2,7 +2,10 @@
 # The command line on large files, each beside its reference measured in the same run (median of
 # three runs each): chunks --json against check on a file of 20,000 chunks, compact against cp of
 # the same file (that file, with 2,000 free chunks, and a 64 MiB file half free space), and apply
-# of one edit, which compacts on close, against cp. Usage: bench/big_files.sh [BUILD_DIR]
+# of one edit, which compacts on close, against cp. Then memory: the peak resident size of
+# strings --all-languages on a table of 32,767 strings against the size of what it prints, and of
+# apply with 200,000 edits against the size of the document it reads.
+# Usage: bench/big_files.sh [BUILD_DIR]
 set -euo pipefail
 build=${1:-build}
 cli=${TAVIMET_CLI:-$build/src/cli/tavimet-cli}
@@ -49,3 +52,26 @@ row "apply one edit, 20,000 chunks (2,000 free)" "$apply_many" "cp" "$cp_many"
 cp_half=$(median3 "rm -f '$work'" cp "$half" "$work")
 compact_half=$(median3 "cp '$half' '$work'" "$cli" compact "$work")
 row "compact, 64 MiB half free" "$compact_half" "cp" "$cp_half"
+
+# Peak resident size in KiB of a command (its output to file out, if given).
+peak_kib() {
+    local out=$1
+    shift
+    /usr/bin/time -f %M -o "$dir/rss" "$@" >"${out:-/dev/null}" 2>/dev/null
+    cat "$dir/rss"
+}
+mem_row() {
+    printf '  %-44s %9.1f MB   %-24s %9.1f MB   %5.2fx\n' "$1" "$(calc "$2 / 1024")" "$3" \
+        "$(calc "$4 / 1048576")" "$(calc "$2 * 1024 / $4")"
+}
+if [ -x /usr/bin/time ]; then
+    strings_rss=$(peak_kib "$dir/strings.json" "$cli" strings "$dir/strings.iff" --type 'STR#' \
+        --id 128 --all-languages --json)
+    mem_row "strings --all-languages, 32,767 strings" "$strings_rss" "its output" \
+        "$(stat -c %s "$dir/strings.json")"
+    cp "$dir/object.iff" "$work"
+    apply_rss=$(peak_kib "" "$cli" apply "$work" "$dir/edits.json")
+    mem_row "apply, 200,000 edits" "$apply_rss" "the edits read" "$(stat -c %s "$dir/edits.json")"
+else
+    echo "no /usr/bin/time: memory not measured" >&2
+fi

@@ -3,6 +3,10 @@
 //   DIR/chunks20k.iff  the sample object followed by 20,000 small chunks, every tenth of them
 //                      free (2,000 free chunks), no resource map: opened by a scan
 //   DIR/halffree.iff   64 MiB of 32 KiB chunks, every other one free
+//   DIR/strings.iff    one STR# table (id 128) of 32,767 English strings, every other one with
+//                      a comment: the most a table holds
+//   DIR/object.iff     the sample object, and DIR/edits.json 200,000 edits of its tree table
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -27,6 +31,45 @@ void PutChunk(std::vector<uint8_t>& out, uint32_t type, int16_t id, uint16_t fla
         h[12 + i] = uint8_t(label[i]);
     for (int32_t i = 0; i < bodySize; ++i)
         h[iff::kChunkHeaderV2 + i] = uint8_t(i * 7 + id);
+}
+
+// A 2.5 file header without a resource map.
+std::vector<uint8_t> FileHeader() {
+    std::vector<uint8_t> bytes(iff::kHeaderV2Pattern, iff::kHeaderV2Pattern + iff::kFileHeaderSize);
+    bytes[9] = '2';
+    bytes[11] = '5';
+    iff::PutBE32(bytes.data() + iff::kMapOffsetPos, 0);
+    return bytes;
+}
+
+// The multi-language body: format word, count, then language, text and comment of each item.
+std::vector<uint8_t> EnglishStrings(int count) {
+    std::vector<uint8_t> body = {0xFD, 0xFF, uint8_t(count & 0xFF), uint8_t(count >> 8)};
+    auto put = [&](const std::string& s) {
+        body.insert(body.end(), s.begin(), s.end());
+        body.push_back(0);
+    };
+    for (int i = 0; i < count; ++i) {
+        body.push_back(1);
+        put("Interaction text number " + std::to_string(i));
+        put(i % 2 ? "" : "comment " + std::to_string(i));
+    }
+    return body;
+}
+
+// Edits of the sample's tree table (10 entries), of every kind apply takes.
+std::string ManyEdits(int count) {
+    std::string out = "{\"entries\":[\n";
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        out += (i ? ",\n" : "") + std::string("{\"index\":") + std::to_string(i % 10) +
+               ",\"flags\":" + std::to_string(i % 512) + ",\"autonomy\":" + std::to_string(i % 100);
+        if (i % 2 == 0) out += ",\"attenuation_value\":" + std::to_string(i % 7) + ".25";
+        if (i % 4 == 0) out += ",\"name\":\"Name " + n + "\"";
+        if (i % 8 == 0) out += ",\"motives\":{\"1\":{\"min\":-5,\"max\":" + n + "}}";
+        out += "}";
+    }
+    return out + "\n]}\n";
 }
 
 bool Save(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -77,16 +120,28 @@ int main(int argc, char** argv) {
     }
     if (!Save(many, bytes)) return 1;
 
-    bytes.clear();
-    bytes.assign(iff::kHeaderV2Pattern, iff::kHeaderV2Pattern + iff::kFileHeaderSize);
-    bytes[9] = '2';
-    bytes[11] = '5';
-    iff::PutBE32(bytes.data() + iff::kMapOffsetPos, 0);
+    bytes = FileHeader();
     for (int i = 0; i < 2048; ++i) {
         const bool free = i % 2 == 1;
         PutChunk(bytes, free ? iff::kTypeFree : MakeTypeCode("SPR2"), int16_t(i),
                  free ? iff::kFlagFree : 0x0010, "",
                  32768 - iff::kChunkHeaderV2 - (i == 0 ? 64 : 0));
     }
-    return Save(dir + "/halffree.iff", bytes) ? 0 : 1;
+    if (!Save(dir + "/halffree.iff", bytes)) return 1;
+
+    bytes = FileHeader();
+    const std::vector<uint8_t> strings = EnglishStrings(32767);
+    PutChunk(bytes, MakeTypeCode("STR#"), 128, iff::kFlagNative, "many strings",
+             int32_t(strings.size()));
+    std::copy(strings.begin(), strings.end(), bytes.end() - std::ptrdiff_t(strings.size()));
+    if (!Save(dir + "/strings.iff", bytes)) return 1;
+
+    if (sample::WriteObjectFile(dir + "/object.iff", error) != 0) {
+        std::fprintf(stderr, "tavimet_bigfiles: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string edits = ManyEdits(200000);
+    std::ofstream out(dir + "/edits.json", std::ios::binary | std::ios::trunc);
+    out << edits;
+    return out ? 0 : 1;
 }

@@ -60,7 +60,16 @@ std::optional<std::string> Json8Decode(const std::string& utf8) {
     return out;
 }
 
+void JsonWriter::Finish() {
+    if (!sink_ || out_.empty()) return;
+    std::fwrite(out_.data(), 1, out_.size(), sink_);
+    out_.clear();
+}
+
 void JsonWriter::Separate() {
+    // Between two values the text so far is whole: a good place to hand it on.
+    constexpr size_t kPiece = 1 << 16;
+    if (sink_ && out_.size() >= kPiece) Finish();
     if (afterKey_) {
         afterKey_ = false;
         return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,8 +13,13 @@
 namespace cli {
 
 // Streaming writer: keeps the key order the caller uses. Commas are placed automatically.
+// Given a sink, the text goes out in pieces as the document grows and Finish writes the rest,
+// so a large document is never held whole; without one, Text() holds it all.
 class JsonWriter {
 public:
+    explicit JsonWriter(std::FILE* sink = nullptr) : sink_(sink) {}
+    // Writes what is held to the sink.
+    void Finish();
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
     JsonWriter& BeginArray();
@@ -33,6 +39,7 @@ public:
 
 private:
     void Separate();
+    std::FILE* sink_;
     std::string out_;
     bool needComma_ = false;
     bool afterKey_ = false;

@@ -4,8 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,20 +20,31 @@ struct MotiveEdit {
     std::optional<int32_t> min, max, personality;
 };
 
+// One entry's edit. Documents of hundreds of thousands of edits are held whole, so what most
+// edits lack (a name, motives) costs a pointer or an empty vector, not a filled slot.
 struct EntryEdit {
     int64_t index = 0;
-    std::optional<std::string> name; // bytes as stored (in the language's code page)
+    std::unique_ptr<std::string> name; // bytes as stored (in the language's code page)
     // A name given as Unicode text (apply --text, po import), encoded into the language's code
     // page once the table is read; when the stored name already shows as this text, the name is
-    // left as it is. nameWhere names it in messages.
-    std::optional<std::string> nameText;
-    std::string nameWhere;
+    // left as it is. where names it in messages.
+    struct NameText {
+        std::string text;
+        std::string where;
+    };
+    std::unique_ptr<NameText> nameText;
     std::optional<uint32_t> flags;
     std::optional<uint32_t> attenuationLevel;
     std::optional<float> attenuationValue;
     std::optional<int32_t> autonomy;
-    std::map<int64_t, MotiveEdit> motives; // by motive number, applied in ascending order
+    std::vector<std::pair<int64_t, MotiveEdit>> motives; // by motive number, ascending
+
+    // The edit of motive number m, added in its place when there is none.
+    MotiveEdit& Motive(int64_t m);
 };
+
+// A deque: a long list grows without being copied, and never holds twice its room.
+using EntryEdits = std::deque<EntryEdit>;
 
 // A usage error: exit 2, nothing written.
 class UsageError {
@@ -63,7 +75,7 @@ bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, 
 // error), then writes them and saves the table once. Nothing is written when no edit is left
 // and skipWhenEmpty is set. Returns the exit status; messages name the command.
 int ApplyToTable(const ApplyOptions& options, const char* command,
-                 const std::function<void(const CTreeTable&, std::vector<EntryEdit>&)>& prepare,
+                 const std::function<void(const CTreeTable&, EntryEdits&)>& prepare,
                  bool skipWhenEmpty = false);
 
 } // namespace cli

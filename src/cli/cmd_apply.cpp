@@ -8,12 +8,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <optional>
-#include <set>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Commands.h"
@@ -40,87 +38,216 @@ int64_t Integer(const nlohmann::json& v, const std::string& what, int64_t lo, in
     return x;
 }
 
-void OnlyKeys(const nlohmann::json& object, const std::set<std::string>& allowed,
+void OnlyKeys(const nlohmann::json& object, std::initializer_list<std::string_view> allowed,
               const std::string& where) {
     if (!object.is_object()) throw UsageError(where + " must be an object");
     for (const auto& item : object.items())
-        if (!allowed.count(item.key()))
+        if (std::find(allowed.begin(), allowed.end(), item.key()) == allowed.end())
             throw UsageError("unknown key \"" + item.key() + "\" in " + where);
 }
 
-std::vector<EntryEdit> ParseEdits(const nlohmann::json& doc, bool text) {
-    OnlyKeys(doc, {"entries"}, "the document");
-    if (!doc.contains("entries") || !doc["entries"].is_array())
-        throw UsageError("the document needs an \"entries\" array");
-    std::vector<EntryEdit> edits;
-    for (const auto& item : doc["entries"]) {
-        const std::string where = "entry " + std::to_string(edits.size());
-        OnlyKeys(item,
-                 {"index", "name", "flags", "attenuation_level", "attenuation_value", "autonomy",
-                  "motives"},
-                 where);
-        if (!item.contains("index")) throw UsageError(where + " has no index");
-        EntryEdit e;
-        e.index = Integer(item["index"], where + ": index", INT64_MIN, INT64_MAX);
-        if (item.contains("name")) {
-            if (!item["name"].is_string()) throw UsageError(where + ": name must be a string");
-            if (text) {
-                e.nameText = item["name"].get<std::string>();
-                e.nameWhere = where + " (index " + std::to_string(e.index) + "): name";
-            } else {
-                e.name = Json8Decode(item["name"].get<std::string>());
-                if (!e.name) throw UsageError(where + ": name holds a character above U+00FF");
-            }
+// One element of the "entries" array, the position-th.
+EntryEdit ParseEntry(const nlohmann::json& item, size_t position, bool text) {
+    const std::string where = "entry " + std::to_string(position);
+    OnlyKeys(
+        item,
+        {"index", "name", "flags", "attenuation_level", "attenuation_value", "autonomy", "motives"},
+        where);
+    if (!item.contains("index")) throw UsageError(where + " has no index");
+    EntryEdit e;
+    e.index = Integer(item["index"], where + ": index", INT64_MIN, INT64_MAX);
+    if (item.contains("name")) {
+        if (!item["name"].is_string()) throw UsageError(where + ": name must be a string");
+        if (text) {
+            e.nameText.reset(
+                new EntryEdit::NameText{item["name"].get<std::string>(),
+                                        where + " (index " + std::to_string(e.index) + "): name"});
+        } else {
+            std::optional<std::string> name = Json8Decode(item["name"].get<std::string>());
+            if (!name) throw UsageError(where + ": name holds a character above U+00FF");
+            e.name = std::make_unique<std::string>(std::move(*name));
         }
-        if (item.contains("flags"))
-            e.flags = uint32_t(Integer(item["flags"], where + ": flags", INT32_MIN, UINT32_MAX));
-        if (item.contains("attenuation_level"))
-            e.attenuationLevel = uint32_t(
-                Integer(item["attenuation_level"], where + ": attenuation_level", 0, UINT32_MAX));
-        if (item.contains("attenuation_value")) {
-            const nlohmann::json& v = item["attenuation_value"];
-            if (!v.is_number() && !v.is_string())
-                throw UsageError(where + ": attenuation_value must be a number, \"nan\", \"inf\", "
-                                         "\"-inf\" or \"nan:0x\" and eight hex digits");
-            e.attenuationValue = FloatFromJson(v);
-            if (!e.attenuationValue)
-                throw UsageError(where + (v.is_number()
-                                              ? ": attenuation_value is out of range"
-                                              : ": attenuation_value is not \"nan\", \"inf\", "
-                                                "\"-inf\" or \"nan:0x\" and the eight hex "
-                                                "digits of a NaN"));
-        }
-        if (item.contains("autonomy"))
-            e.autonomy =
-                int32_t(Integer(item["autonomy"], where + ": autonomy", INT32_MIN, INT32_MAX));
-        if (item.contains("motives")) {
-            const auto& motives = item["motives"];
-            if (!motives.is_object()) throw UsageError(where + ": motives must be an object");
-            for (const auto& m : motives.items()) {
-                const std::string& key = m.key();
-                const std::string mwhere = where + ": motive \"" + key + "\"";
-                if (key.empty() || key.size() > 9 ||
-                    key.find_first_not_of("0123456789") != std::string::npos)
-                    throw UsageError(mwhere + " is not a motive number");
-                OnlyKeys(m.value(), {"min", "max", "personality"}, mwhere);
-                MotiveEdit& edit = e.motives[std::stoll(key)];
-                auto field = [&](const char* name, std::optional<int32_t>& out) {
-                    if (m.value().contains(name))
-                        out = int32_t(
-                            Integer(m.value()[name], mwhere + ": " + name, INT32_MIN, INT32_MAX));
-                };
-                field("min", edit.min);
-                field("max", edit.max);
-                field("personality", edit.personality);
-            }
-        }
-        edits.push_back(std::move(e));
     }
-    return edits;
+    if (item.contains("flags"))
+        e.flags = uint32_t(Integer(item["flags"], where + ": flags", INT32_MIN, UINT32_MAX));
+    if (item.contains("attenuation_level"))
+        e.attenuationLevel = uint32_t(
+            Integer(item["attenuation_level"], where + ": attenuation_level", 0, UINT32_MAX));
+    if (item.contains("attenuation_value")) {
+        const nlohmann::json& v = item["attenuation_value"];
+        if (!v.is_number() && !v.is_string())
+            throw UsageError(where + ": attenuation_value must be a number, \"nan\", \"inf\", "
+                                     "\"-inf\" or \"nan:0x\" and eight hex digits");
+        e.attenuationValue = FloatFromJson(v);
+        if (!e.attenuationValue)
+            throw UsageError(where + (v.is_number()
+                                          ? ": attenuation_value is out of range"
+                                          : ": attenuation_value is not \"nan\", \"inf\", "
+                                            "\"-inf\" or \"nan:0x\" and the eight hex "
+                                            "digits of a NaN"));
+    }
+    if (item.contains("autonomy"))
+        e.autonomy = int32_t(Integer(item["autonomy"], where + ": autonomy", INT32_MIN, INT32_MAX));
+    if (item.contains("motives")) {
+        const auto& motives = item["motives"];
+        if (!motives.is_object()) throw UsageError(where + ": motives must be an object");
+        for (const auto& m : motives.items()) {
+            const std::string& key = m.key();
+            const std::string mwhere = where + ": motive \"" + key + "\"";
+            if (key.empty() || key.size() > 9 ||
+                key.find_first_not_of("0123456789") != std::string::npos)
+                throw UsageError(mwhere + " is not a motive number");
+            OnlyKeys(m.value(), {"min", "max", "personality"}, mwhere);
+            MotiveEdit& edit = e.Motive(std::stoll(key));
+            auto field = [&](const char* name, std::optional<int32_t>& out) {
+                if (m.value().contains(name))
+                    out = int32_t(
+                        Integer(m.value()[name], mwhere + ": " + name, INT32_MIN, INT32_MAX));
+            };
+            field("min", edit.min);
+            field("max", edit.max);
+            field("personality", edit.personality);
+        }
+    }
+    return e;
 }
 
+// Reads an edits document as it streams in: each element of "entries" is taken as a small
+// tree of its own and turned into an edit at once, so the document is never held whole. The
+// messages and their precedence are those of checking the whole tree: a document that is not
+// JSON, then the top level (not an object, its first unknown key, no "entries" array), then the
+// first bad entry.
+class EditsReader final : public nlohmann::json_sax<nlohmann::json> {
+public:
+    explicit EditsReader(bool text) : m_text(text) {}
+
+    // Throws UsageError as checking the whole document would.
+    EntryEdits Take(const std::string& path) {
+        if (m_broken) throw UsageError(path + " is not a JSON document");
+        if (!m_rootObject) throw UsageError("the document must be an object");
+        if (m_unknownKey) throw UsageError("unknown key \"" + *m_unknownKey + "\" in the document");
+        if (!m_entriesArray) throw UsageError("the document needs an \"entries\" array");
+        if (m_firstError) throw UsageError(*m_firstError);
+        return std::move(m_edits);
+    }
+
+    bool null() override { return Value(nullptr); }
+    bool boolean(bool v) override { return Value(v); }
+    bool number_integer(number_integer_t v) override { return Value(v); }
+    bool number_unsigned(number_unsigned_t v) override { return Value(v); }
+    bool number_float(number_float_t v, const string_t&) override { return Value(v); }
+    bool string(string_t& v) override { return Value(std::move(v)); }
+    bool binary(binary_t& v) override { return Value(nlohmann::json::binary(std::move(v))); }
+    bool start_object(std::size_t) override { return Open(nlohmann::json::object()); }
+    bool start_array(std::size_t) override { return Open(nlohmann::json::array()); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& k) override {
+        if (m_depth == 1) {
+            // A key given twice counts once, with its last value, as in a parsed tree.
+            m_rootKey = k;
+            if (k != "entries") {
+                if (!m_unknownKey || k < *m_unknownKey) m_unknownKey = k;
+            } else {
+                m_entriesArray = false;
+                m_edits.clear();
+                m_firstError.reset();
+            }
+        } else if (!m_open.empty()) {
+            m_key = std::move(k);
+        }
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        m_broken = true;
+        return false;
+    }
+
+private:
+    bool InEntries() const { return m_depth >= 2 && m_entriesLevel; }
+    // Where a value goes inside the element being read; nullptr for the element itself.
+    nlohmann::json* Place(nlohmann::json v) {
+        nlohmann::json* parent = m_open.back();
+        if (parent->is_object()) return &((*parent)[m_key] = std::move(v));
+        parent->push_back(std::move(v));
+        return &parent->back();
+    }
+    bool Value(nlohmann::json v) {
+        if (m_depth == 0) return true; // a scalar document: not an object
+        if (m_depth == 1) {
+            if (m_rootKey == "entries") m_entriesArray = false;
+            return true;
+        }
+        if (!InEntries()) return true;
+        if (m_open.empty()) {
+            Entry(v);
+        } else {
+            Place(std::move(v));
+        }
+        return true;
+    }
+    bool Open(nlohmann::json container) {
+        ++m_depth;
+        if (m_depth == 1) {
+            m_rootObject = container.is_object();
+            return true;
+        }
+        if (m_depth == 2) {
+            if (m_rootObject && m_rootKey == "entries") {
+                m_entriesArray = container.is_array();
+                m_entriesLevel = m_entriesArray;
+            }
+            return true;
+        }
+        if (!InEntries()) return true;
+        if (m_open.empty()) {
+            m_element = std::move(container);
+            m_open.push_back(&m_element);
+        } else {
+            m_open.push_back(Place(std::move(container)));
+        }
+        return true;
+    }
+    bool Close() {
+        if (InEntries() && m_depth >= 3) {
+            m_open.pop_back();
+            if (m_open.empty()) {
+                Entry(m_element);
+                m_element = nullptr;
+            }
+        } else if (m_depth == 2) {
+            m_entriesLevel = false;
+        }
+        --m_depth;
+        return true;
+    }
+    void Entry(const nlohmann::json& item) {
+        // Checking stops at the first bad entry, as it would in a tree.
+        if (m_firstError) return;
+        try {
+            m_edits.push_back(ParseEntry(item, m_edits.size(), m_text));
+        } catch (const UsageError& e) {
+            m_firstError = e.message;
+        }
+    }
+
+    bool m_text;
+    int m_depth = 0;
+    bool m_broken = false;
+    bool m_rootObject = false;
+    bool m_entriesArray = false;
+    bool m_entriesLevel = false; // inside the array of the current "entries" key
+    std::string m_rootKey;
+    std::optional<std::string> m_unknownKey; // the first in byte order
+    std::optional<std::string> m_firstError;
+    nlohmann::json m_element;
+    std::vector<nlohmann::json*> m_open; // the element's containers being read
+    std::string m_key;
+    EntryEdits m_edits;
+};
+
 // Every index and motive number must address the table as it is stored.
-void CheckAgainst(const std::vector<EntryEdit>& edits, const CTreeTable& table) {
+void CheckAgainst(const EntryEdits& edits, const CTreeTable& table) {
     for (const EntryEdit& e : edits) {
         if (e.index < 0 || e.index >= table.Count())
             throw UsageError("entry index " + std::to_string(e.index) + " is out of range (" +
@@ -180,20 +307,20 @@ std::vector<std::string> MemberFiles(CResourceFile* file, const std::string& pat
 // Names given as text: one the stored name already shows as is left as it is (its bytes stay,
 // even where they are not valid in the code page); the others are encoded into the language's
 // code page and cut after the last whole character that fits a name.
-void EncodeNames(std::vector<EntryEdit>& edits, const CTreeTable& table, int32_t language) {
+void EncodeNames(EntryEdits& edits, const CTreeTable& table, int32_t language) {
     const LanguageInfo& info = *FindLanguage(language);
     for (EntryEdit& e : edits) {
         if (!e.nameText) continue;
         const CTreeTableEntry& entry = *table.Entry(int32_t(e.index));
         if (language_text::Decode({entry.name.Text(), entry.name.Length()}, language) ==
-            *e.nameText) {
+            e.nameText->text) {
             e.name.reset();
             continue;
         }
-        const language_text::Encoded encoded =
-            language_text::Encode(*e.nameText, language, false, size_t(entry_edits::kMaxNameChars));
+        const language_text::Encoded encoded = language_text::Encode(
+            e.nameText->text, language, false, size_t(entry_edits::kMaxNameChars));
         if (!encoded.ok)
-            throw UsageError(e.nameWhere + ": " +
+            throw UsageError(e.nameText->where + ": " +
                              language_text::DescribeCharacter(encoded.refused) + " (character " +
                              std::to_string(encoded.refusedAt + 1) +
                              ") cannot be written in code page " + std::to_string(info.codePage) +
@@ -202,8 +329,8 @@ void EncodeNames(std::vector<EntryEdit>& edits, const CTreeTable& table, int32_t
             std::fprintf(stderr,
                          "tavimet-cli: warning: %s: cut to the %d bytes a name holds in code "
                          "page %u\n",
-                         e.nameWhere.c_str(), entry_edits::kMaxNameChars, info.codePage);
-        e.name = encoded.bytes;
+                         e.nameText->where.c_str(), entry_edits::kMaxNameChars, info.codePage);
+        e.name = std::make_unique<std::string>(encoded.bytes);
     }
 }
 
@@ -213,25 +340,29 @@ bool Empty(const EntryEdit& e) {
 }
 
 int RunApply(const ApplyOptions& o) {
-    std::vector<EntryEdit> edits;
+    EntryEdits edits;
     try {
         std::ifstream in(o.editsPath, std::ios::binary);
         if (!in) throw UsageError("cannot read " + o.editsPath);
-        std::stringstream text;
-        text << in.rdbuf();
-        const auto doc = nlohmann::json::parse(text.str(), nullptr, false);
-        if (doc.is_discarded()) throw UsageError(o.editsPath + " is not a JSON document");
-        edits = ParseEdits(doc, o.text);
+        EditsReader reader(o.text);
+        nlohmann::json::sax_parse(in, &reader);
+        edits = reader.Take(o.editsPath);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tavimet-cli: apply: %s\n", e.message.c_str());
         return kExitUsage;
     }
-    return ApplyToTable(o, "apply", [&](const CTreeTable&, std::vector<EntryEdit>& out) {
-        out = std::move(edits);
-    });
+    return ApplyToTable(o, "apply",
+                        [&](const CTreeTable&, EntryEdits& out) { out = std::move(edits); });
 }
 
 } // namespace
+
+MotiveEdit& EntryEdit::Motive(int64_t m) {
+    auto it = std::lower_bound(motives.begin(), motives.end(), m,
+                               [](const auto& p, int64_t v) { return p.first < v; });
+    if (it == motives.end() || it->first != m) it = motives.insert(it, {m, MotiveEdit{}});
+    return it->second;
+}
 
 bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, CObjectSet& set,
                CTreeTable& table, int16_t& treeId, bool warnDamage) {
@@ -253,12 +384,12 @@ bool OpenTable(const std::string& path, bool readOnly, const int32_t* objectId, 
 }
 
 int ApplyToTable(const ApplyOptions& o, const char* command,
-                 const std::function<void(const CTreeTable&, std::vector<EntryEdit>&)>& prepare,
+                 const std::function<void(const CTreeTable&, EntryEdits&)>& prepare,
                  bool skipWhenEmpty) {
     const int32_t* pickId = o.haveObject ? &o.objectId : nullptr;
     const std::string& path = o.path;
     SetCurrentLanguage(o.language);
-    std::vector<EntryEdit> edits;
+    EntryEdits edits;
     try {
         // Checked against the table as stored, without changing a byte of the file.
         CObjectSet set;

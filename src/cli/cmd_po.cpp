@@ -234,7 +234,7 @@ int RunImport(const ImportOptions& o) {
     apply.haveObject = o.haveObject;
     apply.language = language;
     apply.text = true;
-    auto prepare = [&](const CTreeTable& table, std::vector<EntryEdit>& edits) {
+    auto prepare = [&](const CTreeTable& table, EntryEdits& edits) {
         // Entries that share a string share their name: they must be given the same one.
         std::map<int32_t, std::pair<int32_t, std::string>> byString;
         for (const po::Message& m : catalog.messages) {
@@ -258,8 +258,8 @@ int RunImport(const ImportOptions& o) {
                                  " but are given different names; nothing was written");
             EntryEdit edit;
             edit.index = entry;
-            edit.nameText = m.str;
-            edit.nameWhere = where + ": entry " + std::to_string(entry) + ": msgstr";
+            edit.nameText.reset(new EntryEdit::NameText{
+                m.str, where + ": entry " + std::to_string(entry) + ": msgstr"});
             edits.push_back(std::move(edit));
         }
     };

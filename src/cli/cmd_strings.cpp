@@ -64,7 +64,18 @@ void RegisterStrings(CLI::App& app, int& status) {
         table.Configure(file.get(), type, int16_t(id), type == CStringTable::kTypeCaret,
                         CStringTable::kDefaultLanguage);
         ClearPlatformFailure();
-        if (int32_t e = table.Load(allLanguages, true)) {
+        // Languages without strings of their own show the English ones, read from English
+        // itself rather than from twenty copies.
+        const int32_t loaded =
+            allLanguages ? table.LoadAllLanguagesUncopied(true) : table.Load(false, true);
+        auto source = [&](int32_t slot) {
+            return allLanguages && slot != 0 && table.Count(slot) == 0 ? 0 : slot;
+        };
+        // The English copies carry no comments.
+        auto comment = [&](int32_t p, int32_t slot) {
+            return source(slot) == slot ? table.GetComment(p, slot) : nullptr;
+        };
+        if (int32_t e = loaded) {
             std::fprintf(stderr, "tavimet-cli: cannot load string table %s %d: %s\n",
                          TypeCodeString(type).c_str(), id, StatusText(e).c_str());
             status = kExitFailed;
@@ -73,29 +84,30 @@ void RegisterStrings(CLI::App& app, int& status) {
         if (!json) {
             std::printf("%s %d \"%s\"\n", TypeCodeString(type).c_str(), id, table.Label());
             for (int32_t slot = 0; slot < kLanguageCount; ++slot)
-                for (int32_t p = 1; p <= table.Count(slot); ++p) {
-                    const char* text = table.GetText(p, slot);
-                    const char* comment = table.GetComment(p, slot);
+                for (int32_t p = 1; p <= table.Count(source(slot)); ++p) {
+                    const char* text = table.GetText(p, source(slot));
+                    const char* note = comment(p, slot);
                     std::printf("[%d] %d: %s%s%s\n", slot + 1, p,
                                 language_text::Decode(text ? text : "", slot + 1).c_str(),
-                                comment && *comment ? "  // " : "",
-                                language_text::Decode(comment ? comment : "", slot + 1).c_str());
+                                note && *note ? "  // " : "",
+                                language_text::Decode(note ? note : "", slot + 1).c_str());
                 }
             return;
         }
-        JsonWriter w;
+        JsonWriter w(stdout);
         w.BeginObject();
         w.Key("type").String(TypeCodeString(type));
         w.Key("id").Int(id);
         w.Key("label").String(table.Label());
         w.Key("languages").BeginObject();
         for (int32_t slot = 0; slot < kLanguageCount; ++slot) {
-            if (table.Count(slot) == 0) continue;
+            const int32_t from = source(slot);
+            if (table.Count(from) == 0) continue;
             w.Key(std::to_string(slot + 1)).BeginArray();
-            for (int32_t p = 1; p <= table.Count(slot); ++p) {
+            for (int32_t p = 1; p <= table.Count(from); ++p) {
                 w.BeginObject();
-                const char* text = table.GetText(p, slot);
-                const char* comment = table.GetComment(p, slot);
+                const char* text = table.GetText(p, from);
+                const char* note = comment(p, slot);
                 // Each language's texts in its own code page.
                 auto put = [&](const char* s) {
                     if (!s)
@@ -108,13 +120,14 @@ void RegisterStrings(CLI::App& app, int& status) {
                 w.Key("text");
                 put(text);
                 w.Key("comment");
-                put(comment);
+                put(note);
                 w.EndObject();
             }
             w.EndArray();
         }
         w.EndObject().EndObject();
-        std::printf("%s\n", w.Text().c_str());
+        w.Finish();
+        std::printf("\n");
     });
 }
 

@@ -218,7 +218,8 @@ int FindChunkByLabel(const DirectoryList& dirs, uint32_t type, const char* label
     const std::string_view want = label ? std::string_view(label) : std::string_view{};
     if (!UsableLabel(want)) return kDirNotFound;
     const std::string ext(View(ChunkFileExtension(type)));
-    const std::string prefix = id == kNoChunkId ? std::string() : "#" + IdText(id) + "#";
+    std::string prefix;
+    if (id != kNoChunkId) prefix.append("#").append(IdText(id)).append("#");
     for (const CTGString& dir : dirs) {
         const std::string base(View(dir));
         std::unique_ptr<CChunkFile> file;

@@ -304,6 +304,10 @@ int32_t CStringTable::Load(bool allLanguages, bool fillFromEnglish) {
     return Read(allLanguages, fillFromEnglish, allLanguages);
 }
 
+int32_t CStringTable::LoadAllLanguagesUncopied(bool fillFromEnglish) {
+    return Read(true, fillFromEnglish, false);
+}
+
 void CStringTable::CopyEnglishInto(int32_t slot) {
     auto& set = m_sets[size_t(slot)];
     if (slot == 0 || !set.empty()) return;

@@ -58,6 +58,10 @@ public:
     void Configure(CResourceFile* file, uint32_t type, int16_t id, bool caret, int32_t language);
     // 0; -1 without an open file; else the file's error (the chunk is missing or unreadable).
     int32_t Load(bool allLanguages, bool fillFromEnglish);
+    // Load(true, fillFromEnglish) without the English copies: a language with no strings of its
+    // own stays empty, where Load gives it the English texts without their comments. A large
+    // table is then held once, not twenty times.
+    int32_t LoadAllLanguagesUncopied(bool fillFromEnglish);
     // STR# id in the current language with fill from English; the caret type if that fails.
     int32_t LoadList(CResourceFile* file, int16_t id, bool allLanguages);
     // Merges this table into the stored chunk and writes it in the multi-language format.

@@ -308,11 +308,14 @@ int32_t CIffFileV2::WriteMap() {
         return e;
     }
     IndexEntry* entry = FindByHandle(chunk);
+    const int32_t stored = m_store.freeSpace;
     int32_t err = WriteEntry(*entry);
     // Placing the map may have used free space: store the figure as it now stands. Nothing
     // points at the new map yet, so it is simply written again.
-    if (!err && !RefillStoredChunk(chunk, map)) err = kResErrObject;
-    if (!err) err = WriteEntry(*entry, true);
+    if (!err && m_store.freeSpace != stored) {
+        if (!RefillStoredChunk(chunk, map)) err = kResErrObject;
+        if (!err) err = WriteEntry(*entry, true);
+    }
     if (!err) err = WriteFileHeader(entry->offset);
     if (!err) m_mapChunk = entry->offset;
     return err;

@@ -35,12 +35,16 @@ int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
     if (!m_file || pos < 0) return kResErrShortRead;
     // Small reads (headers, small bodies) come from the bytes read ahead with an earlier one:
     // walking a chain of small chunks then costs one read per stretch, not two calls a chunk.
-    if (count > 0 && count <= kReadAhead && count <= m_file->Length() - pos) {
+    if (count > 0 && count <= kReadAheadFirst && count <= m_file->Length() - pos) {
         const bool held = pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count;
         if (!held) {
+            // A read that lands within one stretch behind the last goes on through the file.
+            const int64_t past = int64_t(pos) - m_aheadStart - m_aheadLength;
+            const bool onwards = m_aheadLength > 0 && past >= -count && past < m_aheadSize;
+            m_aheadSize = onwards ? std::min(m_aheadSize * 2, kReadAheadMost) : kReadAheadFirst;
             ForgetReads();
-            if (m_ahead.empty()) m_ahead.resize(kReadAhead);
-            const int32_t n = std::min(kReadAhead, m_file->Length() - pos);
+            if (int32_t(m_ahead.size()) < m_aheadSize) m_ahead.resize(size_t(m_aheadSize));
+            const int32_t n = std::min(m_aheadSize, m_file->Length() - pos);
             if (!m_file->Seek(pos)) return kResErrShortRead;
             const int32_t got = m_file->Read(m_ahead.data(), n);
             if (got < count) return kResErrShortRead;
@@ -87,11 +91,10 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
         h.label[0] = 0;
     } else {
         h.nameKey = -1;
-        int n = 0;
-        while (n < kMaxLabelChars && b[12 + n] != 0) {
-            h.label[n] = char(b[12 + n]);
-            ++n;
-        }
+        const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
+        const size_t n =
+            nul ? size_t(static_cast<const uint8_t*>(nul) - (b + 12)) : size_t(kMaxLabelChars);
+        std::memcpy(h.label, b + 12, n);
         h.label[n] = 0;
     }
 }
@@ -280,7 +283,8 @@ bool CIffStore::SaneHeader(int32_t pos, const ChunkHeader& h) const {
 }
 
 bool CIffStore::CompactBlock::Holds(int32_t pos, int32_t count) const {
-    return pos >= start && count >= 0 && int64_t(pos) + count <= int64_t(start) + length;
+    return pos >= start && pos >= valid && count >= 0 &&
+           int64_t(pos) + count <= int64_t(start) + length;
 }
 
 bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
@@ -292,7 +296,7 @@ bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
         const int32_t n = int32_t(std::min<int64_t>(left, int64_t(block.bytes.size())));
         block.length = 0;
         if (ReadAt(pos, block.bytes.data(), n) != kResOk) return ReadChunkHeader(pos, h);
-        block.start = pos;
+        block.start = block.valid = pos;
         block.length = n;
     }
     ++headerReads;
@@ -358,13 +362,14 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     } catch (const std::bad_alloc&) {
         return kResErrNoMemory;
     }
+    // Only the headers are needed to find where the chain ends: read through the read-ahead,
+    // which does not bring in the bodies of large chunks as a block would.
     int32_t chainEnd = kFileHeaderSize;
     {
         ChunkHeader h;
-        while (BlockHeader(block, chainEnd, h))
+        while (ReadChunkHeader(chainEnd, h))
             chainEnd += h.size;
     }
-    block.length = 0; // cutting off a tail below changes what the block read
     switch (BreakAt(chainEnd)) {
     case End::ReadFailed:
         return kResErrShortRead;
@@ -378,6 +383,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     }
     int32_t p = kFileHeaderSize;
     int32_t shift = 0;
+    int32_t last = -1; // where the last used chunk now lies
     ChunkHeader h;
     while (BlockHeader(block, p, h)) {
         if ((h.flags & kFlagFree) || (dropMaps && h.type == kTypeMap)) {
@@ -386,6 +392,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             continue;
         }
         if (shift == 0) {
+            last = p;
             p += h.size;
             continue;
         }
@@ -395,7 +402,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             block.length = 0; // read again from here, so the window starts in the block
             if (!BlockHeader(block, p, h)) break;
         }
-        int32_t used = 0, span = 0;
+        int32_t used = 0, span = 0, lastUsed = 0;
         for (int32_t at = p;;) {
             ChunkHeader next;
             // Only what the block holds joins the window: reading another block would drop
@@ -407,6 +414,7 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             if (!block.Holds(at, c.size)) break;
             if (!skipped) {
                 if (int64_t(used) + c.size + m_headerSize > shift) break;
+                lastUsed = used;
                 used += c.size;
             }
             span += c.size;
@@ -414,12 +422,16 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
         }
         if (used > 0) {
             if (int32_t e = MoveWindow(block, p, span, used, shift, dropMaps, moved)) return e;
+            last = p - shift + lastUsed;
             shift += span - used;
             p += span;
             continue;
         }
-        block.length = 0; // the moves below write where the block was read
+        // The moves below write only below the chunk's end and behind the chain, which the
+        // block does not reach: from the chunk's end on it still holds what the file holds.
+        block.valid = p + h.size;
         const int32_t to = p - shift;
+        last = to;
         const bool overlaps = h.size + m_headerSize > shift;
         if (overlaps && chainEnd == m_file->Length() && chainEnd <= INT32_MAX - h.size) {
             // Moving a chunk onto its own old bytes would lose it if we stopped midway: it
@@ -454,6 +466,8 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     if (p == m_file->Length()) {
         if (!SetLength(p - shift)) return kResErrCannotOpen;
         freeSpace = 0;
+        // No free chunk is left: the next allocation need not walk the chain to its end.
+        lastAlloc = last;
     } else {
         // The chain ends before the end of the file: keep the unreadable tail as it is,
         // behind the free chunk that now closes the chain.

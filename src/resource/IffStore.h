@@ -94,6 +94,7 @@ private:
         std::vector<uint8_t> packed; // the used chunks of a window, moved together
         int32_t start = 0;
         int32_t length = 0; // 0: nothing read
+        int32_t valid = 0;  // the bytes before this offset were written over since being read
         bool Holds(int32_t pos, int32_t count) const;
     };
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
@@ -114,11 +115,14 @@ private:
 
     std::unique_ptr<CFileObject> m_file;
     int32_t m_headerSize;
-    // Bytes read ahead by a small read, for the next ones.
-    static constexpr int32_t kReadAhead = 4096;
+    // Bytes read ahead by a small read, for the next ones: a little at first, and more while
+    // the reads go on through the file (a walk of the chain, the chunks of a type in turn).
+    static constexpr int32_t kReadAheadFirst = 4096;
+    static constexpr int32_t kReadAheadMost = 1 << 18;
     std::vector<uint8_t> m_ahead;
     int32_t m_aheadStart = 0;
     int32_t m_aheadLength = 0;
+    int32_t m_aheadSize = kReadAheadFirst; // what the next read ahead takes
 };
 
 } // namespace iff

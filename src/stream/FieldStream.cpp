@@ -278,6 +278,14 @@ void CFieldStream::Text(CTGString& text) {
     if (m_mode == Mode::Read) text.Assign(at, static_cast<uint32_t>(length));
 }
 
+void CFieldStream::PutText(const char* text, int32_t length) {
+    if (m_viaTable) {
+        TableText(text);
+        return;
+    }
+    InlineText(text, length);
+}
+
 void CFieldStream::Text(CBoundedString& text) {
     if (m_viaTable) {
         const char* got = TableText(text.Text());

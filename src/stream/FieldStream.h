@@ -66,6 +66,9 @@ public:
     // Reading into a bounded string cuts to its capacity.
     void Text(CTGString& text);
     void Text(CBoundedString& text);
+    // Writing and measuring: a NUL-terminated text of length bytes stored as Text stores it,
+    // without a copy into a string object first. Reading passes over one string.
+    void PutText(const char* text, int32_t length);
 
     // From now on integers are bit fields.
     void EnablePacking();

@@ -200,6 +200,43 @@ TEST_F(ModelCli, ApplyRefusesBadDocumentsWithoutTouchingTheFile) {
     EXPECT_EQ(ReadWholeFile(path), before);
 }
 
+// The document is read as it streams in; which fault is named must not depend on where in the
+// text it stands: a broken document first, then the top level, then the first bad entry.
+TEST_F(ModelCli, ApplyNamesTheFaultOfAWholeDocument) {
+    const std::string before = ReadAll(path);
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"entries":[{"index":0,"colour":1}], "more":1, "also":2})",
+         R"(unknown key "also" in the document)"},
+        {R"({"entries":[{"index":9}],"entries":5})", R"(the document needs an "entries" array)"},
+        {R"({"entries":[{"x":1}]} [)", "is not a JSON document"},
+        {R"([{"index":0}])", "the document must be an object"},
+        {R"({"entries":[{"index":0},{"index":0,"zz":1,"aa":2},{"index":99}]})",
+         R"(unknown key "aa" in entry 1)"},
+        {R"({"entries":[{"index":0,"motives":{"x":{},"2":{"min":"a"}}}]})",
+         R"(entry 0: motive "2": min must be an integer)"},
+        {R"({"entries":[{"index":0},7]})", "entry 1 must be an object"},
+    };
+    for (const auto& [text, message] : cases) {
+        EXPECT_EQ(Run("apply '" + path + "' '" + Edits(text) + "'"), 2) << text;
+        EXPECT_NE(err.find(message), std::string::npos) << text << "\n" << err;
+        EXPECT_EQ(ReadAll(path), before) << text;
+    }
+    // A key given twice counts with its last value; motives apply in the order of their numbers.
+    ASSERT_EQ(Run("apply '" + path + "' '" +
+                  Edits(R"({"entries":[{"index":9}],"entries":[{"index":1,"flags":3,"flags":5,
+                           "motives":{"2":{"max":9},"02":{"min":4},"1":{"min":1}}}]})") +
+                  "'"),
+              0)
+        << err;
+    auto file = OpenFile(path, true);
+    CTreeTable t(16);
+    ASSERT_EQ(t.Load(file.get(), 128), 0);
+    EXPECT_EQ(t.Entry(1)->flags, 5u);
+    EXPECT_EQ(t.Entry(1)->motives[1].min, 1);
+    EXPECT_EQ(t.Entry(1)->motives[2].min, 4);
+    EXPECT_EQ(t.Entry(1)->motives[2].delta, 5);
+}
+
 TEST_F(ModelCli, ApplyOnAnOlderTableUpgradesItAsTheEditorDoes) {
     ASSERT_EQ(Run("apply '" + path + "' '" + Edits(R"({"entries":[{"index":0,"name":"Lie"}]})") +
                   "' --object 129 --language 2"),

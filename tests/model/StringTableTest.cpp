@@ -103,6 +103,28 @@ TEST_F(StringTableTest, AllLanguagesInFrenchFillsFrenchWithComments) {
     EXPECT_EQ(t.Item(1, kGerman)->sourceLanguage, 0);
 }
 
+// Without the copies every language of its own reads as Load gives it, and the others are empty.
+TEST_F(StringTableTest, AllLanguagesUncopiedLeavesOnlyTheCopiesOut) {
+    ASSERT_EQ(Put(*file, kTTAs, 128,
+                  MultiLanguage({{1, "Sit", "c1"}, {1, "Eat", ""}, {3, "Assis", "f"}})),
+              0);
+    CStringTable copied, uncopied;
+    ASSERT_EQ(Load(copied, kTTAs, 128, kFrench, true), 0);
+    uncopied.Configure(file.get(), kTTAs, 128, false, kFrench);
+    ASSERT_EQ(uncopied.LoadAllLanguagesUncopied(true), 0);
+    for (int slot = 0; slot < kLanguageCount; ++slot) {
+        if (slot != 0 && slot != kFrench) {
+            EXPECT_EQ(uncopied.Count(slot), 0) << slot;
+            continue;
+        }
+        ASSERT_EQ(uncopied.Count(slot), copied.Count(slot)) << slot;
+        for (int p = 1; p <= copied.Count(slot); ++p) {
+            EXPECT_STREQ(uncopied.GetText(p, slot), copied.GetText(p, slot));
+            EXPECT_STREQ(uncopied.GetComment(p, slot), copied.GetComment(p, slot));
+        }
+    }
+}
+
 TEST_F(StringTableTest, SecondRunOfALanguageStartsAgainAtOne) {
     ASSERT_EQ(Put(*file, kTTAs, 5,
                   MultiLanguage({{3, "A", ""}, {3, "B", ""}, {4, "G", ""}, {3, "C", "cc"}})),
