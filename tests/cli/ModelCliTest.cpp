@@ -203,7 +203,7 @@ TEST_F(ModelCli, ApplyRefusesBadDocumentsWithoutTouchingTheFile) {
 // The document is read as it streams in; which fault is named must not depend on where in the
 // text it stands: a broken document first, then the top level, then the first bad entry.
 TEST_F(ModelCli, ApplyNamesTheFaultOfAWholeDocument) {
-    const std::string before = ReadAll(path);
+    const std::string before = ReadWholeFile(path);
     const std::pair<const char*, const char*> cases[] = {
         {R"({"entries":[{"index":0,"colour":1}], "more":1, "also":2})",
          R"(unknown key "also" in the document)"},
@@ -219,7 +219,7 @@ TEST_F(ModelCli, ApplyNamesTheFaultOfAWholeDocument) {
     for (const auto& [text, message] : cases) {
         EXPECT_EQ(Run("apply '" + path + "' '" + Edits(text) + "'"), 2) << text;
         EXPECT_NE(err.find(message), std::string::npos) << text << "\n" << err;
-        EXPECT_EQ(ReadAll(path), before) << text;
+        EXPECT_EQ(ReadWholeFile(path), before) << text;
     }
     // A key given twice counts with its last value; motives apply in the order of their numbers.
     ASSERT_EQ(Run("apply '" + path + "' '" +
