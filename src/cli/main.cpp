@@ -8,8 +8,11 @@
 #include "Commands.h"
 #include "Examples.h"
 #include "common/Version.h"
+#include "platform/PlatformFiles.h"
 
 int main(int argc, char** argv) {
+    // The same bytes on every system, so that output can be compared and piped alike.
+    WriteStandardStreamsAsBytes();
     CLI::App app{"tavimet-cli: list, check, dump, edit and render the resources of object files",
                  "tavimet-cli"};
     app.require_subcommand(1);
