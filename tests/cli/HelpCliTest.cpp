@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "cli/CliUnderTest.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -48,7 +50,7 @@ protected:
 
     // Runs a shell command line in cwd, with the built tavimet-cli first on PATH.
     Outcome Shell(const std::string& line, const fs::path& cwd) const {
-        const std::string cli = TAVIMET_CLI;
+        const std::string cli = CliUnderTest();
         const std::string bin = fs::path(cli).parent_path().string();
         std::string cmd = "cd " + Quote(cwd.string()) + " && PATH=" + Quote(bin) +
                           ":\"$PATH\" sh -c " + Quote(line) + " >" +

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/CliUnderTest.h"
 #include "model/ModelFiles.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
@@ -72,7 +73,7 @@ protected:
     int Run(const std::string& args) {
         const std::string o = dir.File("out.txt"), e = dir.File("err.txt");
         const std::string command =
-            std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
+            std::string("'") + CliUnderTest() + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
         out = ReadAll(o);
         err = ReadAll(e);
