@@ -2,8 +2,6 @@
 // OUTDIR/SIZExSIZE/apps/tavimet.png for each SIZE, the hicolor theme's layout. Each pixel of a
 // picture is the average of the icon's pixels under it (weighted by the area covered, colours
 // weighted by their opacity), so whole multiples of the icon's size keep its sharp edges.
-#include <png.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +11,11 @@
 #include <vector>
 
 #include "resources/EditorResources.h"
+
+// The same PNG encoder as the preview's: stb's, only its writer compiled in.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
 
 namespace {
 
@@ -98,24 +101,7 @@ std::vector<std::uint8_t> Resample(int width, int height, const std::vector<Rgba
 }
 
 bool WriteRgbaPng(const std::string& path, int size, const std::vector<std::uint8_t>& rgba) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < size; ++y)
-        png_write_row(png, &rgba[static_cast<std::size_t>(y) * size * 4]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    return stbi_write_png(path.c_str(), size, size, 4, rgba.data(), size * 4) != 0;
 }
 
 } // namespace

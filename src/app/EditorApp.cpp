@@ -1,26 +1,30 @@
 #include "app/EditorApp.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 #include "app/EditorDialog.h"
 #include "model/StringTable.h"
 #include "platform/FileSearch.h"
+#include "platform/PlatformFiles.h"
 #include "resources/EditorResources.h"
 
 bool PathPatternMatches(const std::string& pattern) {
     if (pattern.empty()) return false;
     // A directory names itself; the search over its parent would find it, but a path ending in
     // a separator has no name to search for.
-    struct stat st {};
-    if (::stat(pattern.c_str(), &st) == 0) return true;
+    if (LookAtPath(pattern.c_str()).kind != PathKind::Nothing) return true;
     FindFileData data;
     CFindHandle h = FindFirstFile(pattern, data);
     return h.IsValid();
 }
 
 bool CEditorApp::InitInstance(ui::IUiSystem& ui, const std::vector<std::string>& args) {
-    // The sockets layer and the control-hosting support have nothing to start on this platform.
+    // The sockets layer is started though nothing uses it: a system without it refuses to run
+    // the program, as the original does. Control hosting has nothing to start.
+    if (!(m_startSockets ? m_startSockets() : m_sockets.Start())) {
+        ui.MessageBox(res::LoadProgramString(res::kStringSocketsFailed), ui::MessageIcon::None);
+        return false;
+    }
     InstallStringTableReader();
     const std::string lockName = "TavimetMutex";
     switch (m_lockPlaces ? m_instanceLock.Acquire(lockName, *m_lockPlaces)

@@ -1,12 +1,14 @@
 // Start-up: one copy at a time, the object file from the command line, the editor dialog.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/DialogUi.h"
 #include "platform/InstanceLock.h"
+#include "platform/Sockets.h"
 
 class CEditorApp {
 public:
@@ -21,11 +23,16 @@ public:
     // Where the single-instance lock may live (tests); by default the environment's places.
     void SetLockPlaces(const platform::LockPlaces& places) { m_lockPlaces = places; }
 
+    // Stands in for starting the sockets layer (tests): true when it started.
+    void SetSocketsStart(std::function<bool()> start) { m_startSockets = std::move(start); }
+
     // Result of the last dialog run (OK or Cancel), -1 when none ran; for tests only.
     int LastDialogResult() const { return m_lastResult; }
 
 private:
-    // Held for the life of the application object; the system drops it when the process ends.
+    // Held for the life of the application object; the system drops them when the process ends.
+    platform::CSocketsLayer m_sockets;
+    std::function<bool()> m_startSockets;
     platform::CInstanceLock m_instanceLock;
     std::optional<platform::LockPlaces> m_lockPlaces;
     int m_lastResult = -1;

@@ -3,7 +3,6 @@
 #include "Output.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 #include "common/BoundedString.h"
 #include "model/StatusText.h"
@@ -20,9 +19,15 @@ namespace {
 
 // 1: a regular file (or anything but a directory), 2: a directory, 0: nothing there.
 int WhatIsAt(const std::string& path) {
-    struct stat st;
-    if (stat(ResolvePlatformPath(path.c_str()).c_str(), &st) != 0) return 0;
-    return S_ISDIR(st.st_mode) ? 2 : 1;
+    switch (LookAtPath(path.c_str()).kind) {
+    case PathKind::Nothing:
+        return 0;
+    case PathKind::Folder:
+        return 2;
+    case PathKind::File:
+        break;
+    }
+    return 1;
 }
 
 std::string WithStatus(const std::string& cause, int32_t status) {

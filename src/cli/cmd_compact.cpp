@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "Commands.h"
@@ -25,9 +24,7 @@ namespace {
 
 // Without opening the file (which our own open handle would refuse); -1 when unknown.
 long long FileLength(const std::string& path) {
-    struct stat st;
-    if (stat(ResolvePlatformPath(path.c_str()).c_str(), &st) != 0) return -1;
-    return static_cast<long long>(st.st_size);
+    return static_cast<long long>(LookAtPath(path.c_str()).size);
 }
 
 int RunCompact(const std::string& path) {

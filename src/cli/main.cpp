@@ -8,11 +8,17 @@
 #include "Commands.h"
 #include "Examples.h"
 #include "common/Version.h"
+#include "platform/PlatformFiles.h"
 
 int main(int argc, char** argv) {
+    // The same bytes on every system, so that output can be compared and piped alike.
+    WriteStandardStreamsAsBytes();
     CLI::App app{"tavimet-cli: list, check, dump, edit and render the resources of object files",
                  "tavimet-cli"};
     app.require_subcommand(1);
+    // CLI11 would take "/x" for an option on Windows; the options are the same everywhere and a
+    // path may start with a slash.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("tavimet-cli ") + tavimet::kVersion,
                          "Print the name and version and exit");
     int status = cli::kExitOk;

@@ -97,3 +97,16 @@ std::string ResolvePlatformPath(const char* path);
 
 // ASCII-only case-insensitive equality (A-Z fold to a-z; other bytes compare as they are).
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
+
+// What stands at a path as the program holds it (resolved as above, links followed), looked at
+// without opening it: a file can be in use by another program and still be seen.
+enum class PathKind { Nothing, File, Folder }; // File: anything that is not a folder
+struct PathInfo {
+    PathKind kind = PathKind::Nothing;
+    int64_t size = -1; // a file's length in bytes; -1 otherwise
+};
+PathInfo LookAtPath(const char* path);
+
+// Makes the standard output and error streams carry the bytes as written. Windows would write
+// each line feed as a carriage return and line feed; with this, both builds print the same bytes.
+void WriteStandardStreamsAsBytes();

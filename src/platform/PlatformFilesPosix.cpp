@@ -237,3 +237,19 @@ std::string ResolvePlatformPath(const char* path) {
     }
     return resolved;
 }
+
+PathInfo LookAtPath(const char* path) {
+    PathInfo info;
+    if (!path || !*path) return info;
+    struct stat st;
+    if (stat(ResolvePlatformPath(path).c_str(), &st) != 0) return info;
+    if (S_ISDIR(st.st_mode)) {
+        info.kind = PathKind::Folder;
+    } else {
+        info.kind = PathKind::File;
+        info.size = static_cast<int64_t>(st.st_size);
+    }
+    return info;
+}
+
+void WriteStandardStreamsAsBytes() {}

@@ -1,6 +1,9 @@
 // The Windows file services, over the kernel's own file calls.
 #include "platform/PlatformFiles.h"
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "platform/Win32Errors.h"
@@ -171,4 +174,26 @@ IPlatformFiles& SystemPlatformFiles() {
 
 std::string ResolvePlatformPath(const char* path) {
     return path ? std::string(path) : std::string();
+}
+
+PathInfo LookAtPath(const char* path) {
+    PathInfo info;
+    if (!path || !*path) return info;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(ResolvePlatformPath(path).c_str(), GetFileExInfoStandard, &data))
+        return info;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        info.kind = PathKind::Folder;
+    } else {
+        info.kind = PathKind::File;
+        info.size = static_cast<int64_t>((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    }
+    return info;
+}
+
+void WriteStandardStreamsAsBytes() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }

@@ -1,15 +1,17 @@
-# System services of a desktop program: the registry and the single-instance lock, each with a
-# POSIX stand-in and the Windows service itself.
+# System services of a desktop program: the registry, the single-instance lock and the sockets
+# layer, each with a POSIX stand-in and the Windows service itself.
 if(WIN32)
   set(_system_impl ${CMAKE_CURRENT_LIST_DIR}/RegistryWin32.cpp
-                   ${CMAKE_CURRENT_LIST_DIR}/InstanceLockWin32.cpp)
+                   ${CMAKE_CURRENT_LIST_DIR}/InstanceLockWin32.cpp
+                   ${CMAKE_CURRENT_LIST_DIR}/SocketsWin32.cpp)
 else()
   set(_system_impl ${CMAKE_CURRENT_LIST_DIR}/RegistryPosix.cpp
-                   ${CMAKE_CURRENT_LIST_DIR}/InstanceLock.cpp)
+                   ${CMAKE_CURRENT_LIST_DIR}/InstanceLock.cpp
+                   ${CMAKE_CURRENT_LIST_DIR}/SocketsPosix.cpp)
 endif()
 add_library(tavimet_platform_system STATIC ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp ${_system_impl})
 target_include_directories(tavimet_platform_system PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tavimet_platform_system PUBLIC tavimet_common)
 if(WIN32)
-  target_link_libraries(tavimet_platform_system PUBLIC advapi32)
+  target_link_libraries(tavimet_platform_system PUBLIC advapi32 ws2_32)
 endif()

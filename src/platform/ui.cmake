@@ -1,7 +1,13 @@
 # User-interface layer: the abstract dialog, its placement and its in-memory implementation (no
 # toolkit), and the wxWidgets implementation.
+if(WIN32)
+  set(_program_name ${CMAKE_CURRENT_LIST_DIR}/ProgramNameWin32.cpp)
+else()
+  set(_program_name ${CMAKE_CURRENT_LIST_DIR}/ProgramNamePosix.cpp)
+endif()
 add_library(tavimet_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DialogUi.cpp
+  ${_program_name}
   ${CMAKE_CURRENT_LIST_DIR}/DialogLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogProtocol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MemoryDialog.cpp)

@@ -47,6 +47,20 @@ TEST_F(EditorAppTest, OneArgumentNamingAFileOpensIt) {
     EXPECT_EQ(app.LastDialogResult(), ui::kIdOk);
 }
 
+TEST_F(EditorAppTest, SocketsThatDoNotStartEndTheRunWithStringOneHundredThree) {
+    ui::CMemoryUiSystem system;
+    CEditorApp app;
+    app.SetSocketsStart([] { return false; });
+    EXPECT_FALSE(app.InitInstance(system, {m_dir / "sample.iff"}));
+    EXPECT_EQ(system.DialogsRun(), 0);
+    ASSERT_EQ(system.Messages().size(), 1u);
+    EXPECT_EQ(system.Messages()[0].first, "Windows sockets initialization failed.");
+    EXPECT_EQ(system.Messages()[0].second, ui::MessageIcon::None);
+    // Refused before the single-instance guard: another copy may still take it.
+    platform::CInstanceLock other;
+    EXPECT_EQ(other.Acquire("TavimetMutex"), platform::CInstanceLock::Result::Acquired);
+}
+
 TEST_F(EditorAppTest, SecondCopyIsRefusedBeforeAnyWindow) {
     platform::CInstanceLock other;
     ASSERT_EQ(other.Acquire("TavimetMutex"), platform::CInstanceLock::Result::Acquired);

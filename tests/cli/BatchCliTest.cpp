@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ScratchDir.h"
+#include "cli/CliUnderTest.h"
 #include "resource/IffFileV2.h"
 #include "resource/IffTestUtil.h"
 #include "sample/Sample.h"
@@ -70,14 +71,15 @@ protected:
         fs::copy_file(root + "/good.iff", root + "/pair.iff");
         CIffFileV2 spf;
         ASSERT_EQ(spf.Create((root + "/pair.spf").c_str()), 0);
-        // A link back up must not make the walk go round for ever.
-        fs::create_directory_symlink("..", root + "/sub/up");
+        // A link back up must not make the walk go round for ever. (Wine shows the Windows
+        // program a POSIX link as a plain folder, which it cannot tell from one.)
+        if (!CliIsWindowsBuild()) fs::create_directory_symlink("..", root + "/sub/up");
     }
 
     Result Run(const std::string& args) {
         const std::string o = scratch / "out.txt", e = scratch / "err.txt";
         const std::string command =
-            std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
+            std::string("'") + CliUnderTest() + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
         Result r;
         r.out = ReadWholeFile(o);
@@ -128,6 +130,9 @@ protected:
 };
 
 TEST_F(BatchCli, CheckWalksAFolderAndReportsEachFile) {
+    // A POSIX lock does not reach the Windows program, which keeps share modes instead.
+    if (CliIsWindowsBuild())
+        GTEST_SKIP() << "no file can be held from here for the Windows program";
     HeldFile held(root + "/busy.iff");
     ASSERT_TRUE(held.Held());
     Result r = RunBothWays("check -r " + Q(root) + " --json");
@@ -176,6 +181,9 @@ TEST_F(BatchCli, GoodFilesAloneSucceed) {
 }
 
 TEST_F(BatchCli, ListingCommandsKeepTheOneFileFieldsInEachElement) {
+    // A POSIX lock does not reach the Windows program, which keeps share modes instead.
+    if (CliIsWindowsBuild())
+        GTEST_SKIP() << "no file can be held from here for the Windows program";
     HeldFile held(root + "/busy.iff");
     ASSERT_TRUE(held.Held());
     for (const std::string command : {"chunks", "objects", "ttab"}) {

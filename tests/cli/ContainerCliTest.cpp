@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/CliUnderTest.h"
 #include "resource/IffFileV1.h"
 #include "resource/IffFileV2.h"
 #include "resource/IffTestUtil.h"
@@ -22,7 +23,7 @@ struct Result {
 };
 
 Result RunCli(const std::string& args) {
-    const std::string cmd = std::string(TAVIMET_CLI) + " " + args + " 2>/dev/null";
+    const std::string cmd = "'" + CliUnderTest() + "' " + args + " 2>/dev/null";
     Result r{-1, {}};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;

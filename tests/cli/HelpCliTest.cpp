@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ScratchDir.h"
+#include "cli/CliUnderTest.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ class HelpCliTest : public ::testing::Test {
 protected:
     // Runs a shell command line in cwd, with the built tavimet-cli first on PATH.
     Outcome Shell(const std::string& line, const fs::path& cwd) const {
-        const std::string cli = TAVIMET_CLI;
+        const std::string cli = CliUnderTest();
         const std::string bin = fs::path(cli).parent_path().string();
         std::string cmd = "cd " + Quote(cwd.string()) + " && PATH=" + Quote(bin) +
                           ":\"$PATH\" sh -c " + Quote(line) + " >" + Quote(m_dir / "out") + " 2>" +

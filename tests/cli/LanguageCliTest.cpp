@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ScratchDir.h"
+#include "cli/CliUnderTest.h"
 #include "model/LanguageSamples.h"
 #include "model/ModelFiles.h"
 
@@ -51,7 +52,9 @@ protected:
         sample = dir / "demo" + "/sample.iff";
     }
 
-    int Run(const std::string& args) { return Shell(std::string("'") + TAVIMET_CLI + "' " + args); }
+    int Run(const std::string& args) {
+        return Shell(std::string("'") + CliUnderTest() + "' " + args);
+    }
     // Any command; stdout and stderr are kept in out and err.
     int Shell(const std::string& command) {
         const std::string o = dir / "out.txt", e = dir / "err.txt";
@@ -163,8 +166,11 @@ TEST_F(LanguageCli, TextDecodesEachLanguageThroughItsCodePage) {
     // Bytes that are no character in the code page show as U+FFFD.
     ASSERT_EQ(Run("apply '" + sample + "' '" + EditsWithName(1, "a\u0098b") + "' --language 13"),
               0);
-    EXPECT_EQ(Names(13, true)[1], "a\xef\xbf\xbd"
-                                  "b");
+    // (Windows' table of code page 1251 has a control character for that byte.)
+    EXPECT_EQ(Names(13, true)[1], CliIsWindowsBuild() ? "a\xc2\x98"
+                                                        "b"
+                                                      : "a\xef\xbf\xbd"
+                                                        "b");
 }
 
 TEST_F(LanguageCli, ApplyTextStoresEachLanguageInItsCodePage) {
@@ -214,7 +220,7 @@ TEST_F(LanguageCli, ApplyTextKeepsTheBytesOfANameGivenAsItShows) {
     ASSERT_EQ(Run("apply '" + sample + "' '" + EditsWithName(2, "x\u0098y") + "' --language 13"),
               0);
     const std::vector<std::string> shown = Names(13, true);
-    ASSERT_EQ(shown[2], "x\xef\xbf\xbdy");
+    ASSERT_EQ(shown[2], CliIsWindowsBuild() ? "x\xc2\x98y" : "x\xef\xbf\xbdy");
     // ttab --text into apply --text: the names go back as they are.
     json edits = {{"entries", json::array()}};
     for (size_t i = 0; i < shown.size(); ++i)

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ScratchDir.h"
+#include "cli/CliUnderTest.h"
 #include "model/ModelFiles.h"
 #include "model/StringTable.h"
 #include "model/TreeTable.h"
@@ -59,7 +60,7 @@ protected:
     int Run(const std::string& args) {
         const std::string o = dir / "out.txt", e = dir / "err.txt";
         const std::string command =
-            std::string("'") + TAVIMET_CLI + "' " + args + " >'" + o + "' 2>'" + e + "'";
+            std::string("'") + CliUnderTest() + "' " + args + " >'" + o + "' 2>'" + e + "'";
         const int raw = std::system(command.c_str());
         out = ReadWholeFile(o);
         err = ReadWholeFile(e);

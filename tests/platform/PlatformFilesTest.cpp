@@ -50,6 +50,28 @@ TEST(PlatformPath, NonAsciiBytesAreNotFolded) {
 }
 #endif
 
+TEST(PlatformPath, LookingAtAPathTellsFilesFromFoldersAndNeedsNoOpen) {
+    ScratchDir dir;
+    dir.Write("Data/Obj.IFF", "12345");
+    const PathInfo file = LookAtPath((dir.Str() + "\\data\\obj.iff").c_str());
+    EXPECT_EQ(file.kind, PathKind::File);
+    EXPECT_EQ(file.size, 5);
+    const PathInfo folder = LookAtPath((dir.Str() + "/DATA").c_str());
+    EXPECT_EQ(folder.kind, PathKind::Folder);
+    EXPECT_EQ(folder.size, -1);
+    EXPECT_EQ(LookAtPath((dir.Str() + "/Data/none.iff").c_str()).kind, PathKind::Nothing);
+    EXPECT_EQ(LookAtPath((dir.Str() + "/Data/*.iff").c_str()).kind, PathKind::Nothing);
+    EXPECT_EQ(LookAtPath("").kind, PathKind::Nothing);
+    EXPECT_EQ(LookAtPath(nullptr).kind, PathKind::Nothing);
+    // A file held open for writing, which excludes every other opener, is still seen.
+    const std::string held = dir / "Data/Obj.IFF";
+    PlatformFile f = SystemPlatformFiles().Open(held.c_str(), PlatformAccess::ReadWrite,
+                                                PlatformOpen::Existing, {});
+    ASSERT_NE(f, kNoPlatformFile);
+    EXPECT_EQ(LookAtPath(held.c_str()).size, 5);
+    SystemPlatformFiles().Close(f);
+}
+
 TEST(SystemFiles, OpenReadWriteSeekTruncate) {
     ScratchDir dir;
     dir.Write("Sub/File.BIN", "0123456789");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ScratchDir.h"
+#include "platform/DialogUi.h"
 #include "platform/FileSearch.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlatformFiles.h"
@@ -135,6 +136,18 @@ DWORD RunProbe(const std::string& name) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return status;
+}
+
+TEST(Win32Program, TheNameIsTheExecutablesWithoutFolderOrExtension) {
+    EXPECT_EQ(ui::ProgramName(), "platform_win32_test");
+}
+
+TEST(Win32Mutex, TheNameTakenIsTheMutexName) {
+    const std::string name = "TavimetNameMutex-" + std::to_string(GetCurrentProcessId());
+    platform::CInstanceLock lock;
+    ASSERT_EQ(lock.Acquire(name), platform::CInstanceLock::Result::Acquired);
+    EXPECT_EQ(lock.Path(), name);
+    EXPECT_TRUE(lock.Problem().empty());
 }
 
 // Run by RunProbe in a second process only.
