@@ -20,7 +20,10 @@ bool PathPatternMatches(const std::string& pattern) {
 }
 
 bool CEditorApp::InitInstance(ui::IUiSystem& ui, const std::vector<std::string>& args) {
-    // The sockets layer and the control-hosting support have nothing to start on this platform.
+    if (!m_sockets.Start()) {
+        ui.MessageBox(res::LoadProgramString(res::kStringSocketsFailed), ui::MessageIcon::None);
+        return false;
+    }
     InstallStringTableReader();
     const std::string lockName = "TavimetMutex";
     switch (m_lockPlaces ? m_instanceLock.Acquire(lockName, *m_lockPlaces)

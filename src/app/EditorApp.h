@@ -7,6 +7,7 @@
 
 #include "platform/DialogUi.h"
 #include "platform/InstanceLock.h"
+#include "platform/SocketsLayer.h"
 
 class CEditorApp {
 public:
@@ -25,6 +26,8 @@ public:
     int LastDialogResult() const { return m_lastResult; }
 
 private:
+    // Started first and released when the application object goes.
+    platform::CSocketsLayer m_sockets;
     // Held for the life of the application object; the system drops it when the process ends.
     platform::CInstanceLock m_instanceLock;
     std::optional<platform::LockPlaces> m_lockPlaces;
