@@ -6,6 +6,7 @@
 // the same checks and single save as apply.
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -55,10 +56,16 @@ std::string RevisionDate() {
         const long long v = std::strtoll(epoch, &end, 10);
         if (end && *end == '\0' && end != epoch) now = std::time_t(v);
     }
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &utc);
+    // The calendar of <chrono>: no C library call that differs between systems.
+    using namespace std::chrono;
+    const sys_seconds at{seconds{now}};
+    const sys_days day = floor<days>(at);
+    const year_month_day date{day};
+    const hh_mm_ss<seconds> time{at - day};
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d+0000", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()));
     return text;
 }
 

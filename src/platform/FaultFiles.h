@@ -24,7 +24,7 @@ enum class FaultOp { Read, Write, Seek, SetEnd, Flush };
 
 class CFaultFiles final : public IPlatformFiles {
 public:
-    explicit CFaultFiles(IPlatformFiles& inner = PosixPlatformFiles()) : m_inner(inner) {}
+    explicit CFaultFiles(IPlatformFiles& inner = SystemPlatformFiles()) : m_inner(inner) {}
 
     // Starts counting from zero, clears the crash, and arms kind at the k-th operation (1-based;
     // k <= 0 or FaultKind::None arms nothing).

@@ -1,14 +1,10 @@
 #include "FileSearch.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "common/AsciiCase.h"
-#include "platform/PlatformFiles.h"
+#include "platform/FileSearchSystem.h"
 
 namespace {
 
@@ -38,12 +34,6 @@ std::vector<int> Tokenise(std::string_view pattern) {
     }
     return tokens;
 }
-
-struct DirCloser {
-    void operator()(DIR* d) const noexcept {
-        if (d) closedir(d);
-    }
-};
 
 } // namespace
 
@@ -128,23 +118,8 @@ CFindHandle FindFirstFile(std::string_view pattern, FindFileData& data) {
         sep == std::string_view::npos ? pattern : pattern.substr(sep + 1);
     if (namePart.empty()) return handle;
 
-    const std::string directory =
-        dirPart.empty() ? std::string(".") : ResolvePlatformPath(std::string(dirPart).c_str());
-    std::unique_ptr<DIR, DirCloser> dir(opendir(directory.c_str()));
-    if (!dir) return handle;
     auto state = std::make_unique<CFindHandle::State>();
-    while (dirent* e = readdir(dir.get())) {
-        const std::string_view name(e->d_name);
-        if (!WildcardMatch(namePart, name)) continue;
-        FindFileData found;
-        found.fileName.assign(name);
-        struct stat st {};
-        if (fstatat(dirfd(dir.get()), e->d_name, &st, 0) == 0) {
-            found.isDirectory = S_ISDIR(st.st_mode);
-            if (!found.isDirectory) found.size = static_cast<std::uint64_t>(st.st_size);
-        }
-        state->matches.push_back(std::move(found));
-    }
+    if (!ListMatches(dirPart, namePart, state->matches)) return handle;
     if (state->matches.empty()) return handle;
     std::sort(state->matches.begin(), state->matches.end(), NameOrder);
     Hand(*state, data);

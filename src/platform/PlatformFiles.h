@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
-// A platform file handle. Every implementation hands out and accepts the same POSIX descriptors,
-// so a handle opened through one instance stays valid after the current instance is swapped.
-using PlatformFile = int;
+// A platform file handle, wide enough for a POSIX descriptor or a Windows handle. Every
+// implementation hands out and accepts the system's own handles, so a handle opened through one
+// instance stays valid after the current instance is swapped.
+using PlatformFile = std::intptr_t;
 inline constexpr PlatformFile kNoPlatformFile = -1;
 
 enum class PlatformAccess { Read, Write, ReadWrite };
@@ -21,7 +22,8 @@ enum class PlatformOpen {
 // Sharing and access hints. By default others may read but not write while the file is open,
 // and a writer excludes every other opener; a reader with shareWrite (an existence test)
 // neither excludes nor is refused by anyone.
-// The POSIX implementation keeps this with advisory locks, binding every opener that uses them.
+// Windows keeps this with share modes; the POSIX implementation with advisory locks, binding
+// every opener that uses them.
 struct PlatformOpenOptions {
     bool shareWrite = false;
     bool randomAccess = false; // reads will jump around
@@ -65,9 +67,10 @@ PlatformFailure LastPlatformFailure();
 void ClearPlatformFailure();
 void NotePlatformFailure(PlatformFailure failure);
 
-// The POSIX implementation, used unless a test swaps in another one. Using it makes the process
-// ignore SIGXFSZ, so that a file-size limit fails the write instead of ending the process.
-IPlatformFiles& PosixPlatformFiles();
+// The operating system's implementation, used unless a test swaps in another one. On POSIX, using
+// it makes the process ignore SIGXFSZ, so that a file-size limit fails the write instead of
+// ending the process.
+IPlatformFiles& SystemPlatformFiles();
 
 // The process-wide instance every caller uses.
 IPlatformFiles& PlatformFiles();
@@ -85,10 +88,11 @@ private:
     IPlatformFiles* m_previous;
 };
 
-// Turns a path as the program holds it into the POSIX path to use: backslashes become slashes;
-// if the path does not exist as written, each component that does not exist is replaced by the
-// first directory entry (in byte order) equal to it ignoring ASCII case; components that match
-// nothing, and all after them, stay as written.
+// Turns a path as the program holds it into the path to hand the system. On Windows, which
+// already treats both separators alike and ignores case, that is the path as written. On POSIX,
+// backslashes become slashes; if the path does not exist as written, each component that does not
+// exist is replaced by the first directory entry (in byte order) equal to it ignoring ASCII case;
+// components that match nothing, and all after them, stay as written.
 std::string ResolvePlatformPath(const char* path);
 
 // ASCII-only case-insensitive equality (A-Z fold to a-z; other bytes compare as they are).

@@ -63,8 +63,4 @@ std::optional<std::string> ReadRegistryValue(const std::string& path, const std:
     return std::nullopt;
 }
 
-std::optional<std::string> ReadRegistryValue(const std::string& key, const std::string& value) {
-    return ReadRegistryValue(RegistryFilePath(), key, value);
-}
-
 } // namespace platform

@@ -1,6 +1,7 @@
-// The registry as an INI file: sections are key paths, entries are value names; both are matched
-// ignoring case. The file is named by TAVIMET_REGISTRY, else $XDG_CONFIG_HOME/tavimet/registry.ini,
-// else ~/.config/tavimet/registry.ini.
+// The registry. On POSIX it is an INI file: sections are key paths, entries are value names; both
+// are matched ignoring case. The file is named by TAVIMET_REGISTRY, else
+// $XDG_CONFIG_HOME/tavimet/registry.ini, else ~/.config/tavimet/registry.ini. On Windows it is the
+// system registry, unless TAVIMET_REGISTRY names such a file (a portable stand-in).
 #pragma once
 
 #include <optional>
@@ -16,7 +17,7 @@ std::string RegistryFilePath();
 std::optional<std::string> ReadRegistryValue(const std::string& path, const std::string& key,
                                              const std::string& value);
 
-// The same, from the file RegistryFilePath names.
+// The same, from the registry of this platform (see above).
 std::optional<std::string> ReadRegistryValue(const std::string& key, const std::string& value);
 
 } // namespace platform

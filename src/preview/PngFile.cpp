@@ -1,11 +1,54 @@
 #include "preview/PngFile.h"
 
-#include <png.h>
-
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "platform/DibSection.h"
+
+// stb's encoder and decoder, the same code on every platform, so that a picture is stored as the
+// same bytes wherever it is written. Only PNG is compiled in.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+
+struct ImageFree {
+    void operator()(unsigned char* p) const noexcept { stbi_image_free(p); }
+};
+
+struct Output {
+    std::FILE* file;
+    bool failed = false;
+    int error = 0;
+};
+
+void WriteOut(void* context, void* data, int size) {
+    auto* out = static_cast<Output*>(context);
+    if (out->failed || size <= 0) return;
+    if (std::fwrite(data, 1, std::size_t(size), out->file) != std::size_t(size)) {
+        out->failed = true;
+        out->error = errno;
+    }
+}
+
+std::string Cause(int error) {
+    return error ? std::strerror(error) : "write failed";
+}
+
+} // namespace
 
 RgbImage ToRgbImage(const CDibSection& picture) {
     RgbImage image;
@@ -33,40 +76,55 @@ bool WritePng(const CDibSection& picture, const std::string& path, std::string& 
         error = "the picture is not a 24-bit bitmap";
         return false;
     }
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = png_uint_32(image.width);
-    png.height = png_uint_32(image.height);
-    png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, image.rgb.data(), 0, nullptr)) {
-        error = "cannot write " + path + ": " + png.message;
-        png_image_free(&png);
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        error = "cannot write " + path + ": " + Cause(errno);
+        return false;
+    }
+    Output out{file.get()};
+    const bool encoded = stbi_write_png_to_func(WriteOut, &out, image.width, image.height, 3,
+                                                image.rgb.data(), image.width * 3) != 0;
+    errno = 0;
+    const bool flushed = !out.failed && std::fflush(file.get()) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!encoded || out.failed || !flushed || !closed) {
+        error = "cannot write " + path + ": " +
+                (!encoded ? std::string("the picture could not be encoded")
+                          : Cause(out.failed   ? out.error
+                                  : flushError ? flushError
+                                               : errno));
         std::remove(path.c_str());
         return false;
     }
-    png_image_free(&png);
     return true;
 }
 
 bool ReadPng(const std::string& path, RgbImage& image, std::string& error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        error = "cannot read " + path + ": " + png.message;
-        png_image_free(&png);
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = "cannot read " + path + ": " + Cause(errno);
         return false;
     }
-    png.format = PNG_FORMAT_RGB;
-    image.width = std::int32_t(png.width);
-    image.height = std::int32_t(png.height);
-    image.rgb.assign(PNG_IMAGE_SIZE(png), 0);
-    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
-        error = "cannot read " + path + ": " + png.message;
-        png_image_free(&png);
+    std::vector<unsigned char> bytes;
+    unsigned char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    if (std::ferror(file.get()) || bytes.size() > std::size_t(INT32_MAX)) {
+        error = "cannot read " + path;
         return false;
     }
-    png_image_free(&png);
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<unsigned char, ImageFree> pixels(
+        stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 3));
+    if (!pixels) {
+        error = "cannot read " + path + ": " + stbi_failure_reason();
+        return false;
+    }
+    image.width = width;
+    image.height = height;
+    image.rgb.assign(pixels.get(), pixels.get() + std::size_t(width) * std::size_t(height) * 3);
     return true;
 }

@@ -11,7 +11,7 @@ target_link_libraries(tavimet_preview PUBLIC tavimet_platform_bitmap tavimet_mod
   tavimet_fieldstream tavimet_common)
 
 # PNG files of pictures (the command line and the tests).
-find_package(PNG REQUIRED)
+# PNG through stb's single-file encoder and decoder (Debian's libstb-dev headers), built here.
 add_library(tavimet_png STATIC ${CMAKE_CURRENT_LIST_DIR}/PngFile.cpp)
 target_include_directories(tavimet_png PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(tavimet_png PUBLIC tavimet_platform_bitmap PRIVATE PNG::PNG)
+target_link_libraries(tavimet_png PUBLIC tavimet_platform_bitmap)

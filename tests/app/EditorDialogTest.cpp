@@ -8,10 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "app/EditorDialog.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"
@@ -42,13 +42,13 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_EQ(sample::WriteDemo(m_dir.Str(), error), 0) << error;
-        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
+        testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str());
         SetCurrentLanguage(1);
     }
     void TearDown() override {
         Close();
         SetCurrentLanguage(1);
-        ::unsetenv("TAVIMET_REGISTRY");
+        testsys::SetEnv("TAVIMET_REGISTRY", nullptr);
     }
 
     std::string SamplePath() const { return m_dir / "sample.iff"; }
@@ -403,7 +403,7 @@ TEST_F(EditorDialogTest, LongNamesAreCutWhenStored) {
 }
 
 TEST_F(EditorDialogTest, MissingBehaviourFileLeavesNamesEmpty) {
-    ::setenv("TAVIMET_REGISTRY", (m_dir / "missing.ini").c_str(), 1);
+    testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "missing.ini").c_str());
     Open();
     ASSERT_FALSE(m_dlg->IsEnded());
     EXPECT_EQ(C(kIdAttenuationList).GetCount(), 0);
@@ -625,7 +625,7 @@ public:
     bool Delete(const char*) override { return false; }
 
 private:
-    IPlatformFiles& m_inner = PosixPlatformFiles();
+    IPlatformFiles& m_inner = SystemPlatformFiles();
 };
 
 TEST_F(EditorDialogTest, ReadOnlyFileSaysWhyItCannotSave) {

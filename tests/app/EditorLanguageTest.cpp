@@ -4,16 +4,17 @@
 // and the behaviour file's names shown in the code page of the language they are read in.
 #include <gtest/gtest.h>
 
+
 #include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "app/EditorDialog.h"
 #include "model/LanguageSamples.h"
 #include "model/LanguageText.h"
@@ -43,7 +44,7 @@ protected:
     void TearDown() override {
         Close();
         SetCurrentLanguage(1);
-        ::unsetenv("TAVIMET_REGISTRY");
+        testsys::SetEnv("TAVIMET_REGISTRY", nullptr);
     }
 
     void NewDemo() {
@@ -51,7 +52,7 @@ protected:
         fs::remove_all(m_dir.Path());
         std::string error;
         ASSERT_EQ(sample::WriteDemo(m_dir.Str(), error), 0) << error;
-        ::setenv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str(), 1);
+        testsys::SetEnv("TAVIMET_REGISTRY", (m_dir / "registry.ini").c_str());
     }
 
     std::string SamplePath() const { return m_dir / "sample.iff"; }

@@ -3,7 +3,7 @@ tavimet_add_test(tavimet_app_tests
   LIBS tavimet_app tavimet_sample tavimet_platform_faults)
 
 # The real editor under a virtual X server; skips itself when the X tooling is missing.
-if(TARGET tavimet AND TARGET tavimet-cli)
+if(TARGET tavimet_platform_wx AND TARGET tavimet AND TARGET tavimet-cli)
   find_package(nlohmann_json 3 REQUIRED)
   tavimet_add_test(tavimet_e2e_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorE2ETest.cpp

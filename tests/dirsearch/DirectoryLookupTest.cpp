@@ -175,9 +175,18 @@ TEST(ChunkFile, ShortReadIsReported) {
     std::unique_ptr<CChunkFile> file;
     ASSERT_EQ(OpenChunkFile(path.c_str(), file), kDirFound);
     ASSERT_EQ(file->Size(), 10);
-    std::filesystem::resize_file(path, 4);
+    std::error_code ec;
+    std::filesystem::resize_file(path, 4, ec);
     std::string buf(10, '\0');
+#ifdef _WIN32
+    // The reader's share mode keeps every writer out: the file cannot shrink under it.
+    EXPECT_TRUE(ec);
+    EXPECT_TRUE(file->ReadAll(buf.data()));
+    EXPECT_EQ(buf, "0123456789");
+#else
+    ASSERT_FALSE(ec);
     EXPECT_FALSE(file->ReadAll(buf.data()));
+#endif
     EXPECT_EQ(OpenChunkFile((root.Str() + "/missing.obj").c_str(), file), kDirNotFound);
     EXPECT_FALSE(file);
 }

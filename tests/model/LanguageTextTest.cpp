@@ -14,6 +14,22 @@ namespace {
 
 using namespace language_text;
 
+#ifdef _WIN32
+constexpr bool kWindowsTables = true;
+#else
+constexpr bool kWindowsTables = false;
+#endif
+
+// True when the platform's table of the code page leaves a byte of bytes undefined.
+bool HasUndefinedByte(const std::string& bytes, uint32_t codePage) {
+    bool undefined = false;
+    platform::DecodeCodePage(codePage, bytes, [&](uint8_t, size_t) {
+        undefined = true;
+        return std::string();
+    });
+    return undefined;
+}
+
 std::string Utf8(char32_t c) {
     std::string s;
     AppendUtf8(s, c);
@@ -116,14 +132,22 @@ TEST(LanguageText, ACharacterTheCodePageHoldsOnlyAsAnotherIsRefused) {
 TEST(LanguageText, HebrewLettersWithPointsAreTheSameTextComposedOrNot) {
     // Typed as letter and point, or as the composed character: the same two bytes.
     EXPECT_EQ(Encode("\xd7\xa9\xd7\x81", 12).bytes, "\xf9\xd1");
+#ifdef _WIN32
+    // Windows' table neither composes them nor takes the composed character.
+    EXPECT_FALSE(Encode("\xef\xac\xaa", 12).ok);
+    EXPECT_EQ(Decode("\xf9\xd1", 12), "\xd7\xa9\xd7\x81");
+#else
     EXPECT_EQ(Encode("\xef\xac\xaa", 12).bytes, "\xf9\xd1");
     EXPECT_EQ(Decode("\xf9\xd1", 12), "\xef\xac\xaa");
+#endif
 }
 
 TEST(LanguageText, InvalidBytesShowAsRawByteCharactersAndComeBackAsThemselves) {
     for (const auto& s : langtest::Samples()) {
         SCOPED_TRACE(s.language);
         const std::string bytes = s.invalid;
+        // Windows' single-byte tables define most bytes glibc leaves out (as C1 controls).
+        if (!HasUndefinedByte(bytes, LanguageCodePage(s.language))) continue;
         const std::string editing = DecodeForEditing(bytes, s.language);
         EXPECT_TRUE(HasRawByte(editing)) << "no raw byte shown";
         const Encoded back = Encode(editing, s.language, true);
@@ -148,7 +172,9 @@ TEST(LanguageText, ARawByteThatWouldJoinACharacterIsRefused) {
     EXPECT_EQ(e.refused, kRawByteBase + 0x83);
     // A raw byte that is valid in the code page is no raw byte there.
     EXPECT_FALSE(Encode(Utf8(kRawByteBase + 0xE9), 3, true).ok);
-    EXPECT_TRUE(Encode(Utf8(kRawByteBase + 0x81), 3, true).ok);
+    if (HasUndefinedByte("\x81", 1252)) {
+        EXPECT_TRUE(Encode(Utf8(kRawByteBase + 0x81), 3, true).ok);
+    }
 }
 
 TEST(LanguageText, NoValidBytesOfAnyCodePageDecodeIntoTheRawByteRange) {
@@ -185,9 +211,10 @@ TEST(LanguageText, AnyBytesSurviveShowingAndStoringAgain) {
                                  << DescribeCharacter(back.refused);
             // The same text; the same bytes too, but where the code page has two byte
             // sequences for one character (code page 932's duplicate rows, the points of a
-            // Hebrew letter in either order).
+            // Hebrew letter in either order; on Windows code page 950's repeated box-drawing
+            // row too).
             EXPECT_EQ(DecodeForEditing(back.bytes, l.number), editing);
-            if (l.codePage != 932 && l.codePage != 1255) {
+            if (l.codePage != 932 && l.codePage != 1255 && (!kWindowsTables || l.codePage != 950)) {
                 EXPECT_EQ(back.bytes, bytes) << testing::PrintToString(bytes);
             }
         }

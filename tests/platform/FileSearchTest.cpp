@@ -89,7 +89,11 @@ TEST(FileSearch, MatchesComeInNameOrderIgnoringCase) {
     do {
         order.push_back(d.fileName);
     } while (FindNextFile(h, d));
+#ifdef _WIN32 // "a.x" is "A.x" again in a Windows folder
+    EXPECT_EQ(order, (std::vector<std::string>{"#10#y.x", "#9#z.x", "A.x", "b.x", "_u.x"}));
+#else
     EXPECT_EQ(order, (std::vector<std::string>{"#10#y.x", "#9#z.x", "A.x", "a.x", "b.x", "_u.x"}));
+#endif
 }
 
 TEST(FileSearch, NothingFoundGivesInvalidHandle) {

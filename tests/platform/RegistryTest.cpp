@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -29,16 +29,16 @@ TEST(Registry, FileIsNamedByTheEnvironment) {
     const char* savedReg = std::getenv("TAVIMET_REGISTRY");
     const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
     std::string reg = savedReg ? savedReg : "", xdg = savedXdg ? savedXdg : "";
-    ::setenv("TAVIMET_REGISTRY", "/a/reg.ini", 1);
-    ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    testsys::SetEnv("TAVIMET_REGISTRY", "/a/reg.ini");
+    testsys::SetEnv("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(platform::RegistryFilePath(), "/a/reg.ini");
-    ::unsetenv("TAVIMET_REGISTRY");
+    testsys::SetEnv("TAVIMET_REGISTRY", nullptr);
     EXPECT_EQ(platform::RegistryFilePath(), "/cfg/tavimet/registry.ini");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::setenv("HOME", "/home/u", 1);
+    testsys::SetEnv("XDG_CONFIG_HOME", nullptr);
+    testsys::SetEnv("HOME", "/home/u");
     EXPECT_EQ(platform::RegistryFilePath(), "/home/u/.config/tavimet/registry.ini");
-    if (savedReg) ::setenv("TAVIMET_REGISTRY", reg.c_str(), 1);
-    if (savedXdg) ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+    if (savedReg) testsys::SetEnv("TAVIMET_REGISTRY", reg.c_str());
+    if (savedXdg) testsys::SetEnv("XDG_CONFIG_HOME", xdg.c_str());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+
 #include "ByteWriter.h"
 #include "ScratchDir.h"
 #include "common/BoundedString.h"

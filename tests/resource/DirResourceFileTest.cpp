@@ -38,7 +38,7 @@ public:
     bool Delete(const char* path) override { return m_real.Delete(path); }
 
 private:
-    IPlatformFiles& m_real = PosixPlatformFiles();
+    IPlatformFiles& m_real = SystemPlatformFiles();
     int m_reads = 0;
 };
 

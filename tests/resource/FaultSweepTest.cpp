@@ -273,8 +273,10 @@ protected:
     // Runs the edit on a fresh copy of the base file with kind armed at operation k (0: none);
     // returns the counted operations.
     int64_t RunEdit(const Scenario& s, FaultKind kind, int64_t k) {
-        std::filesystem::copy_file(basePath, workPath,
-                                   std::filesystem::copy_options::overwrite_existing);
+        // Removed first: MinGW's copy_file takes any two files for the same one (no inode
+        // numbers) and refuses to overwrite.
+        std::filesystem::remove(workPath);
+        std::filesystem::copy_file(basePath, workPath);
         CFaultFiles faults;
         {
             // Destroying the objects must not write past a crash either: the layer refuses it.

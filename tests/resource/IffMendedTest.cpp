@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include "IffTestUtil.h"
 #include "resource/IffCheck.h"
@@ -207,6 +209,8 @@ TEST(IffMendedTest, MapsWithImpossibleCountsOrOffsetsAreIgnored) {
 }
 
 // Writes that the file system refuses are reported, and the chunk is written by a later try.
+// A file-size limit makes them fail, which only POSIX offers; the fault sweeps cover Windows.
+#ifndef _WIN32
 template <class Kind> void ExpectFailedWritesReported() {
     ScratchDir dir = ScratchDir::InMemory();
     std::string p = dir / "f.iff";
@@ -245,5 +249,6 @@ TEST(IffMendedTest, FailingWritesNeverReportSuccess) {
     ExpectFailedWritesReported<CIffFileV1>();
     ExpectFailedWritesReported<CIffFileV2>();
 }
+#endif
 
 } // namespace

@@ -6,9 +6,11 @@
 #include <csignal>
 #include <map>
 #include <string>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 #include <vector>
 
 #include "IffTestUtil.h"
@@ -110,7 +112,9 @@ int32_t ChunkOffset(const std::string& path, uint32_t type, int16_t id) {
 }
 
 // With the file limited to its own size, every save that needs to grow it fails; whatever
-// failed, every chunk reads back as it was or as it was meant to be.
+// failed, every chunk reads back as it was or as it was meant to be. The limit is a POSIX one
+// (a child process under RLIMIT_FSIZE); on Windows the fault sweeps fill the disk instead.
+#ifndef _WIN32
 TEST(SafeSaveTest, FileThatCannotGrowLosesNothing) {
     ScratchDir dir = ScratchDir::InMemory();
     const std::string path = dir / "object.iff";
@@ -158,6 +162,7 @@ TEST(SafeSaveTest, FileThatCannotGrowLosesNothing) {
         }
     }
 }
+#endif
 
 // One damaged size field in the middle of the file: the chunks behind it are never dropped from
 // the map nor overwritten, whether the file opens through its map or by a scan.
