@@ -18,7 +18,8 @@ struct Rgba {
 };
 
 // The icon's pixels, rows from the top.
-inline bool DecodeXpm(const ui::IconData& icon, int& width, int& height, std::vector<Rgba>& pixels) {
+inline bool DecodeXpm(const ui::IconData& icon, int& width, int& height,
+                      std::vector<Rgba>& pixels) {
     int colours = 0, perPixel = 0;
     if (icon.xpm.empty() ||
         std::sscanf(icon.xpm[0], "%d %d %d %d", &width, &height, &colours, &perPixel) != 4)
@@ -62,7 +63,8 @@ inline double Overlap(double a0, double a1, double b0, double b1) {
 }
 
 // Rows from the top, 4 bytes a pixel: red, green, blue, opacity.
-inline std::vector<std::uint8_t> Resample(int width, int height, const std::vector<Rgba>& src, int size) {
+inline std::vector<std::uint8_t> Resample(int width, int height, const std::vector<Rgba>& src,
+                                          int size) {
     std::vector<std::uint8_t> out(static_cast<std::size_t>(size) * size * 4);
     const double sx = double(width) / size, sy = double(height) / size;
     for (int y = 0; y < size; ++y) {

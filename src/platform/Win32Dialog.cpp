@@ -58,8 +58,7 @@ void ShowMessage(HWND owner, const std::string& text, MessageIcon icon) {
 HICON LoadProgramIcon(int id, int widthMetric, int heightMetric) {
     if (id <= 0) return nullptr;
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric),
+                                         IMAGE_ICON, GetSystemMetrics(widthMetric),
                                          GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
 }
 
@@ -97,14 +96,14 @@ public:
     int AddString(const std::string& text) override { return InsertString(-1, text); }
     int InsertString(int index, const std::string& text) override;
     int GetCount() const override {
-        LRESULT n = IsList() ? SendMessageW(m_hwnd, LB_GETCOUNT, 0, 0)
+        LRESULT n = IsList()    ? SendMessageW(m_hwnd, LB_GETCOUNT, 0, 0)
                     : IsCombo() ? SendMessageW(m_hwnd, CB_GETCOUNT, 0, 0)
                                 : 0;
         return n < 0 ? 0 : static_cast<int>(n);
     }
     std::string GetItemText(int index) const override;
     int GetCurSel() const override {
-        LRESULT sel = IsList() ? SendMessageW(m_hwnd, LB_GETCURSEL, 0, 0)
+        LRESULT sel = IsList()    ? SendMessageW(m_hwnd, LB_GETCURSEL, 0, 0)
                       : IsCombo() ? SendMessageW(m_hwnd, CB_GETCURSEL, 0, 0)
                                   : -1;
         return sel < 0 ? -1 : static_cast<int>(sel);
@@ -129,7 +128,9 @@ public:
     }
 
 private:
-    bool IsList() const { return m_kind == ControlKind::ListBox || m_kind == ControlKind::CheckList; }
+    bool IsList() const {
+        return m_kind == ControlKind::ListBox || m_kind == ControlKind::CheckList;
+    }
     bool IsCombo() const { return m_kind == ControlKind::DropDownList; }
 
     CWin32Dialog& m_owner;
@@ -557,8 +558,9 @@ std::optional<std::string> CWin32Dialog::AskOpenFile(const std::string& filter) 
         WideCharToMultiByte(CP_ACP, 0, file.data(), static_cast<int>(file.size()), path.data(), n,
                             nullptr, GetACP() == CP_UTF8 ? nullptr : &lossy);
     if (n <= 0 || lossy) {
-        ShowMessage(m_hwnd, "Cannot open " + Utf8(file) +
-                                ": its name holds characters this system's code page lacks.",
+        ShowMessage(m_hwnd,
+                    "Cannot open " + Utf8(file) +
+                        ": its name holds characters this system's code page lacks.",
                     MessageIcon::Error);
         return std::nullopt;
     }
@@ -601,9 +603,8 @@ void CWin32Control::SetFocus() {
 // Changes made by code: whatever the system reports while they happen is not the user's.
 void CWin32Control::ResetContent() {
     if (!IsList() && !IsCombo()) return;
-    m_owner.Protocol().Quietly(m_id, [&] {
-        SendMessageW(m_hwnd, IsList() ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0);
-    });
+    m_owner.Protocol().Quietly(
+        m_id, [&] { SendMessageW(m_hwnd, IsList() ? LB_RESETCONTENT : CB_RESETCONTENT, 0, 0); });
 }
 
 int CWin32Control::InsertString(int index, const std::string& text) {

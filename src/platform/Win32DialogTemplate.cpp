@@ -60,7 +60,7 @@ std::u16string Utf16FromUtf8(const std::string& text) {
     const std::size_t n = text.size();
     while (i < n) {
         const auto b = static_cast<unsigned char>(text[i]);
-        const int extra = b < 0x80            ? 0
+        const int extra = b < 0x80             ? 0
                           : (b & 0xE0) == 0xC0 ? 1
                           : (b & 0xF0) == 0xE0 ? 2
                           : (b & 0xF8) == 0xF0 ? 3
@@ -74,7 +74,8 @@ std::u16string Utf16FromUtf8(const std::string& text) {
         }
         // Overlong forms, surrogates and values past the last code point are not characters.
         static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (ok && (c < kMin[extra > 0 ? extra : 0] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)) ok = false;
+        if (ok && (c < kMin[extra > 0 ? extra : 0] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF))
+            ok = false;
         if (!ok) {
             out.push_back(u'\uFFFD');
             ++i;

@@ -4,7 +4,6 @@
 // and the behaviour file's names shown in the code page of the language they are read in.
 #include <gtest/gtest.h>
 
-
 #include <array>
 #include <cstdlib>
 #include <filesystem>

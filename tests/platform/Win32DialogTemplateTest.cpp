@@ -74,8 +74,8 @@ constexpr ControlTemplate kControls[] = {
 };
 
 DialogTemplate Template(const char* font) {
-    return DialogTemplate{102, "Editor \xE2\x82\xAC", font, 8, 424, 271, 0x90C800C0u, 0x00040000u,
-                          kControls, {}};
+    return DialogTemplate{102, "Editor \xE2\x82\xAC", font,        8,         424,
+                          271, 0x90C800C0u,           0x00040000u, kControls, {}};
 }
 
 TEST(Win32DialogTemplate, HeaderCarriesCaptionFontStylesAndSize) {

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-
 #include "ByteWriter.h"
 #include "ScratchDir.h"
 #include "common/BoundedString.h"
