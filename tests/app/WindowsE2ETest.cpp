@@ -53,7 +53,7 @@ ClickCorner() {
 pid=$!
 FindWindow() {
   local w=""
-  for i in $(seq 1 150); do
+  for i in $(seq 1 300); do
     w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
     [ -n "$w" ] && break
     sleep 0.2
