@@ -3,7 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/EditorApp.h"
-#include "platform/WxDialog.h"
+#include "platform/UiProgram.h"
 
 int main(int argc, char** argv) {
     // --version and --help need no display: answered before the toolkit starts.
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
         std::fputs(text->c_str(), stdout);
         return 0;
     }
-    return ui::RunWxProgram(argc, argv,
+    return ui::RunUiProgram(argc, argv,
                             [](ui::IUiSystem& system, const std::vector<std::string>& args) {
                                 CEditorApp app;
                                 app.InitInstance(system, args);

@@ -1,6 +1,7 @@
 // The user-interface layer: dialog templates as data, an abstract dialog with its controls, and the
 // notifications the dialog logic receives. Two implementations stand behind it: an in-memory one
-// (MemoryDialog.h) for tests and the toolkit one (WxDialog.h) for the real window; both leave
+// (MemoryDialog.h) for tests and the window system's one (WxDialog.h on Linux, Win32Dialog.cpp on
+// Windows) for the real window; all leave
 // the rules of when the handler hears what to one driver (DialogProtocol.h).
 #pragma once
 
@@ -78,6 +79,7 @@ struct IconData {
     int width;
     int height;
     std::span<const char* const> xpm;
+    int resourceId = 0; // the same picture compiled into the program, where the platform does so
 };
 
 struct DialogTemplate {

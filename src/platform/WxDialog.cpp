@@ -571,8 +571,7 @@ public:
 
 } // namespace
 
-int RunWxProgram(int argc, char** argv,
-                 const std::function<int(IUiSystem&, const std::vector<std::string>&)>& body) {
+int RunUiProgram(int argc, char** argv, const UiProgramBody& body) {
     // Without a display: one line, and the toolkit is not even started.
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");

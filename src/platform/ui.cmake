@@ -10,11 +10,12 @@ add_library(tavimet_platform_ui STATIC
   ${_program_name}
   ${CMAKE_CURRENT_LIST_DIR}/DialogLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogProtocol.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MemoryDialog.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/MemoryDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Win32DialogTemplate.cpp)
 target_include_directories(tavimet_platform_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(tavimet_platform_ui PUBLIC tavimet_common)
 
-if(TAVIMET_GUI)
+if(TAVIMET_GUI AND NOT WIN32)
   find_package(wxWidgets 3.2 COMPONENTS core base)
   if(wxWidgets_FOUND)
     # The window's list rows are measured and made denser through GTK, which wx is built on.

@@ -123,7 +123,7 @@ constexpr std::array<const char*, 38> kIconXpm{
     "................................",
 };
 
-const ui::IconData kIcon{32, 32, kIconXpm};
+const ui::IconData kIcon{32, 32, kIconXpm, kIconProgram};
 
 } // namespace
 
@@ -142,7 +142,7 @@ const ui::IconData& ProgramIcon() {
 const char* LoadProgramString(int id) {
     switch (id) {
     case kStringSocketsFailed:
-        return "Windows sockets initialization failed.";
+        return TAVIMET_TEXT_SOCKETS_FAILED;
     default:
         return nullptr;
     }

@@ -5,12 +5,13 @@
 #include <span>
 
 #include "platform/DialogUi.h"
+#include "resources/ProgramStrings.h"
 
 namespace res {
 
 inline constexpr int kDialogEditor = 102;
-inline constexpr int kIconProgram = 128;
-inline constexpr int kStringSocketsFailed = 103;
+inline constexpr int kIconProgram = TAVIMET_ICON_PROGRAM;
+inline constexpr int kStringSocketsFailed = TAVIMET_STRING_SOCKETS_FAILED;
 
 // Control ids of the editor dialog.
 inline constexpr int kIdOk = 1;

@@ -1,12 +1,12 @@
 // Start-up: the single-instance guard, the command line and the existence test.
 #include <gtest/gtest.h>
 
-#include "TestSystem.h"
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "app/EditorApp.h"
 #include "app/PreviewLayout.h"
 #include "model/StringTable.h"

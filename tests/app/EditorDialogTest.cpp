@@ -1,7 +1,6 @@
 // The editor dialog driven through the in-memory UI layer on the sample object.
 #include <gtest/gtest.h>
 
-#include "TestSystem.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "app/EditorDialog.h"
 #include "model/ObjectDefinitions.h"
 #include "model/StringTable.h"

@@ -4,8 +4,6 @@
 // and the behaviour file's names shown in the code page of the language they are read in.
 #include <gtest/gtest.h>
 
-#include "TestSystem.h"
-
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "app/EditorDialog.h"
 #include "model/LanguageSamples.h"
 #include "model/LanguageText.h"

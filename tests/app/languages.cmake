@@ -4,7 +4,7 @@ tavimet_add_test(tavimet_app_language_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorLanguageTest.cpp
   LIBS tavimet_app tavimet_sample)
 
-if(TARGET tavimet AND TARGET tavimet-cli)
+if(TARGET tavimet_platform_wx AND TARGET tavimet AND TARGET tavimet-cli)
   find_package(nlohmann_json 3 REQUIRED)
   tavimet_add_test(tavimet_e2e_language_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/EditorE2ELanguageTest.cpp

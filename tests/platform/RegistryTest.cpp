@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "TestSystem.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "ScratchDir.h"
+#include "TestSystem.h"
 #include "platform/Registry.h"
 
 namespace {

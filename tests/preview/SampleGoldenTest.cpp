@@ -9,8 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "TestSystem.h"
-
 #include "ByteWriter.h"
 #include "ScratchDir.h"
 #include "common/BoundedString.h"
