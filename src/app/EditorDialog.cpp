@@ -1,5 +1,6 @@
 #include "app/EditorDialog.h"
 
+#include "common/Utf8.h"
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <cstring>
 
 #include "app/PreviewLayout.h"
+#include "common/Utf8.h"
 #include "model/EntryEdits.h"
 #include "model/LanguageText.h"
 #include "model/ObjectDefinitions.h"
@@ -62,7 +64,7 @@ std::string ShownName(const CTGString& name) {
 std::string ShownBehaviorText(const char* bytes, bool cut) {
     std::string text = language_text::Decode(bytes, GetCurrentLanguage());
     std::string replacement;
-    language_text::AppendUtf8(replacement, language_text::kReplacement);
+    AppendUtf8(replacement, language_text::kReplacement);
     if (cut && text.size() >= replacement.size() &&
         text.compare(text.size() - replacement.size(), replacement.size(), replacement) == 0)
         text.resize(text.size() - replacement.size());

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "common/Utf8.h"
 #include "model/Languages.h"
 #include "platform/CodePage.h"
 
@@ -76,24 +77,6 @@ std::string DecodeWith(std::string_view bytes, int32_t language, bool raw,
 }
 
 } // namespace
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsValidUtf8(std::string_view text) {
     while (!text.empty()) {

@@ -53,7 +53,4 @@ std::string DescribeCharacter(char32_t c);
 // True when the text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
-// Appends the UTF-8 form of a code point.
-void AppendUtf8(std::string& out, char32_t c);
-
 } // namespace language_text

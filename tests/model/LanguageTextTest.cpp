@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "common/Utf8.h"
 #include "model/LanguageSamples.h"
 #include "model/LanguageText.h"
 #include "model/Languages.h"
