@@ -113,9 +113,7 @@ bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
 }
 
 bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
-    if (!ReadRawHeader(pos, h)) return false;
-    if (h.size < m_headerSize || h.size - m_headerSize > kMaxBodySize) return false;
-    return h.size <= m_file->Length() - pos;
+    return ReadRawHeader(pos, h) && SaneHeader(pos, h);
 }
 
 int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {

@@ -98,7 +98,7 @@ private:
         bool Holds(int32_t pos, int32_t count) const;
     };
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
-    // The checks ReadChunkHeader makes of a header read at pos.
+    // A header read at pos is usable: its size holds a header, a body we take, and fits the file.
     bool SaneHeader(int32_t pos, const ChunkHeader& h) const;
     // ReadChunkHeader through the block, which is read again when it does not hold pos.
     bool BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h);
