@@ -147,13 +147,29 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     // A chunk copied behind the chain moves again later, from its new place.
     std::unordered_map<int32_t, int32_t*> behind;
+    // Moves come in the order of the old offsets, so each search starts where the last one
+    // matched and gallops ahead from there.
+    size_t cursor = 0;
+    auto lastAt = [&](int32_t from) -> size_t { // one past the last entry at or below from
+        size_t step = 1, lo = cursor;
+        while (lo + step < byOffset.size() && byOffset[lo + step].first <= from) {
+            lo += step;
+            step *= 2;
+        }
+        const auto end = byOffset.begin() + std::ptrdiff_t(std::min(lo + step, byOffset.size()));
+        return size_t(std::upper_bound(byOffset.begin() + std::ptrdiff_t(lo), end, from,
+                                       [](int32_t v, const auto& e) { return v < e.first; }) -
+                      byOffset.begin());
+    };
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         int32_t* offset = nullptr;
-        auto last = std::upper_bound(byOffset.begin(), byOffset.end(), from,
-                                     [](int32_t v, const auto& e) { return v < e.first; });
-        if (last != byOffset.begin() && std::prev(last)->first == from && std::prev(last)->second) {
-            offset = std::prev(last)->second;
-            std::prev(last)->second = nullptr;
+        const size_t last = cursor < byOffset.size() && byOffset[cursor].first <= from
+                                ? lastAt(from)
+                                : cursor;
+        if (last > cursor && byOffset[last - 1].first == from && byOffset[last - 1].second) {
+            offset = byOffset[last - 1].second;
+            byOffset[last - 1].second = nullptr;
+            cursor = last - 1;
         } else if (auto it = behind.find(from); it != behind.end()) {
             offset = it->second;
             behind.erase(it);

@@ -147,7 +147,10 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
         pos += h.size;
     }
     end = pos;
-    return m_store.BreakAt(pos);
+    const iff::CIffStore::End how = m_store.BreakAt(pos);
+    if (how == iff::CIffStore::End::Whole || how == iff::CIffStore::End::Tail)
+        m_store.NoteChainEnd(pos);
+    return how;
 }
 
 bool CIffFileV2::VerifyMapIndex() {

@@ -23,6 +23,7 @@ void CIffStore::Attach(std::unique_ptr<CFileObject> file) {
     readFailed = false;
     tailAt = -1;
     mapClaimsWhole = false;
+    m_chainEnd = -1;
     ForgetReads();
 }
 
@@ -31,7 +32,7 @@ std::unique_ptr<CFileObject> CIffStore::Detach() {
     return std::move(m_file);
 }
 
-int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
+int32_t CIffStore::ReadThrough(int32_t pos, void* buf, int32_t count) {
     if (!m_file || pos < 0) return kResErrShortRead;
     // Small reads (headers, small bodies) come from the bytes read ahead with an earlier one:
     // walking a chain of small chunks then costs one read per stretch, not two calls a chunk.
@@ -61,6 +62,7 @@ int32_t CIffStore::ReadAt(int32_t pos, void* buf, int32_t count) {
 
 bool CIffStore::SetLength(int32_t length) {
     ForgetReads();
+    m_chainEnd = -1;
     return m_file->SetLength(length);
 }
 
@@ -71,6 +73,8 @@ void CIffStore::ForgetReads() {
 
 int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
     ForgetReads();
+    // The file header is no part of the chain.
+    if (int64_t(pos) + count > kFileHeaderSize) m_chainEnd = -1;
     if (!m_file || pos < 0 || !m_file->Seek(pos)) return kResErrShortRead;
     if (count <= 0) return kResOk;
     int32_t done = m_file->Write(buf, count);
@@ -81,11 +85,15 @@ int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
     return done == count ? kResOk : kResErrShortWrite;
 }
 
-void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
+void CIffStore::ParseLink(const uint8_t* b, ChunkHeader& h) {
     h.type = GetBE32(b);
     h.size = int32_t(GetBE32(b + 4));
     h.id = int16_t(GetBE16(b + 8));
     h.flags = GetBE16(b + 10);
+}
+
+void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
+    ParseLink(b, h);
     if (m_headerSize == kChunkHeaderV1) {
         h.nameKey = int32_t(GetBE32(b + 12));
         h.label[0] = 0;
@@ -114,6 +122,19 @@ bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
 
 bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
     return ReadRawHeader(pos, h) && SaneHeader(pos, h);
+}
+
+bool CIffStore::ReadLink(int32_t pos, ChunkHeader& h) {
+    uint8_t b[12];
+    readFailed = false;
+    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
+    ++headerReads;
+    if (ReadAt(pos, b, int32_t(sizeof b)) != kResOk) {
+        readFailed = true;
+        return false;
+    }
+    ParseLink(b, h);
+    return SaneHeader(pos, h);
 }
 
 int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {
@@ -164,7 +185,7 @@ CIffStore::End CIffStore::BreakAt(int32_t pos) {
 
 CIffStore::End CIffStore::WalkToEnd(int32_t pos, int32_t& end) {
     ChunkHeader h;
-    while (ReadChunkHeader(pos, h))
+    while (ReadLink(pos, h))
         pos += h.size;
     end = pos;
     return BreakAt(pos);
@@ -232,21 +253,28 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
     if (h.flags & kFlagFree) return kResOk;
     // The flag word alone decides whether the chunk is free, so it goes first and on its own:
     // a write cut short cannot leave a used chunk that has lost its type.
+    // Neither write touches the chunk's size, so the chain ends where it did.
+    const int32_t chainEnd = m_chainEnd;
     uint8_t flags[2];
     PutBE16(flags, uint16_t(h.flags | kFlagFree));
-    if (int32_t e = WriteAt(pos + 10, flags, 2)) return e;
+    const int32_t e = WriteAt(pos + 10, flags, 2);
+    m_chainEnd = chainEnd;
+    if (e) return e;
     freeSpace += h.size;
     // From here the chunk is free whatever its type says; the type only tells readers of the
     // file at a glance, so a failure to write it fails nothing.
     uint8_t type[4];
     PutBE32(type, kTypeFree);
     static_cast<void>(WriteAt(pos, type, 4));
+    m_chainEnd = chainEnd;
     return kResOk;
 }
 
 int32_t CIffStore::DropTail() {
     if (tailAt < 0) return kResOk;
+    const int32_t chainEnd = m_chainEnd;
     if (!SetLength(tailAt)) return kResErrCannotOpen;
+    if (chainEnd == tailAt) m_chainEnd = chainEnd;
     tailAt = -1;
     return kResOk;
 }
@@ -299,7 +327,7 @@ bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
     }
     ++headerReads;
     readFailed = false;
-    ParseHeader(block.bytes.data() + (pos - block.start), h);
+    ParseLink(block.bytes.data() + (pos - block.start), h);
     return SaneHeader(pos, h);
 }
 
@@ -312,7 +340,7 @@ int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, i
     int32_t packed = 0;
     for (int32_t at = 0; at < span;) {
         ChunkHeader c;
-        ParseHeader(window + at, c);
+        ParseLink(window + at, c);
         if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
             std::memcpy(block.packed.data() + packed, window + at, size_t(c.size));
             packed += c.size;
@@ -335,7 +363,7 @@ int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, i
         int32_t placed = 0;
         for (int32_t at = 0; at < span;) {
             ChunkHeader c;
-            ParseHeader(window + at, c);
+            ParseLink(window + at, c);
             if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
                 moved(from + at, to + placed);
                 placed += c.size;
@@ -362,10 +390,10 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     }
     // Only the headers are needed to find where the chain ends: read through the read-ahead,
     // which does not bring in the bodies of large chunks as a block would.
-    int32_t chainEnd = kFileHeaderSize;
-    {
+    int32_t chainEnd = m_chainEnd;
+    if (chainEnd < 0) {
         ChunkHeader h;
-        while (ReadChunkHeader(chainEnd, h))
+        for (chainEnd = kFileHeaderSize; ReadLink(chainEnd, h);)
             chainEnd += h.size;
     }
     switch (BreakAt(chainEnd)) {

@@ -3,13 +3,27 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 
 class CFileObject;
 
 namespace iff {
+
+// Bytes a buffer takes without zeroing them first: every byte is read into or copied over
+// before it is used.
+template <class T> struct Uninitialised : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = Uninitialised<U>;
+    };
+    Uninitialised() = default;
+    template <class U> Uninitialised(const Uninitialised<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+};
+using RawBytes = std::vector<uint8_t, Uninitialised<uint8_t>>;
 
 struct ChunkHeader {
     uint32_t type = 0;
@@ -33,7 +47,15 @@ public:
     int32_t HeaderSize() const { return m_headerSize; }
 
     // Raw I/O at an offset; status results (-48 short read or failed seek, -46 short write).
-    int32_t ReadAt(int32_t pos, void* buf, int32_t count);
+    int32_t ReadAt(int32_t pos, void* buf, int32_t count) {
+        // Most reads are headers and small bodies the bytes read ahead hold already.
+        if (count > 0 && count <= kReadAheadFirst && pos >= m_aheadStart &&
+            pos - m_aheadStart <= m_aheadLength - count) {
+            std::memcpy(buf, m_ahead.data() + (pos - m_aheadStart), size_t(count));
+            return 0;
+        }
+        return ReadThrough(pos, buf, count);
+    }
     int32_t WriteAt(int32_t pos, const void* buf, int32_t count);
     // Makes the file end at length (and forgets what was read ahead).
     bool SetLength(int32_t length);
@@ -71,6 +93,9 @@ public:
     int32_t FreeChunk(int32_t pos);
     // Cuts off the remains of a stopped append found when the chain was walked (tailAt).
     int32_t DropTail();
+    // A walk of the whole chain from the first chunk ended at end, whole or with a tail: until
+    // the chain is next written, compaction need not walk it again to find its end.
+    void NoteChainEnd(int32_t end) { m_chainEnd = end; }
     // Moves every used chunk down over the free ones. moved(from, to) reports each move;
     // dropMaps also drops resource-map chunks. Keeps the chain whole after every move.
     int32_t Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved);
@@ -87,17 +112,24 @@ public:
     bool mapClaimsWhole = false;
 
 private:
-    // Compaction reads the chain in blocks of this many bytes.
-    static constexpr int32_t kCompactBlock = 1 << 20;
+    // Compaction reads the chain in blocks of this many bytes. Reading a stretch again costs
+    // less than the fresh memory a larger block would take.
+    static constexpr int32_t kCompactBlock = 1 << 18;
     struct CompactBlock {
-        std::vector<uint8_t> bytes;
-        std::vector<uint8_t> packed; // the used chunks of a window, moved together
+        RawBytes bytes;
+        RawBytes packed; // the used chunks of a window, moved together
         int32_t start = 0;
         int32_t length = 0; // 0: nothing read
         int32_t valid = 0;  // the bytes before this offset were written over since being read
         bool Holds(int32_t pos, int32_t count) const;
     };
+    // ReadAt for what the bytes read ahead do not hold.
+    int32_t ReadThrough(int32_t pos, void* buf, int32_t count);
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
+    // Type, size, id and flags only: all a walk of the chain needs, without the label.
+    static void ParseLink(const uint8_t* bytes, ChunkHeader& h);
+    // ReadChunkHeader without the label, for walks that only follow the chain.
+    bool ReadLink(int32_t pos, ChunkHeader& h);
     // A header read at pos is usable: its size holds a header, a body we take, and fits the file.
     bool SaneHeader(int32_t pos, const ChunkHeader& h) const;
     // ReadChunkHeader through the block, which is read again when it does not hold pos.
@@ -115,11 +147,12 @@ private:
 
     std::unique_ptr<CFileObject> m_file;
     int32_t m_headerSize;
+    int32_t m_chainEnd = -1; // as noted by the last whole walk; -1: unknown or written since
     // Bytes read ahead by a small read, for the next ones: a little at first, and more while
     // the reads go on through the file (a walk of the chain, the chunks of a type in turn).
     static constexpr int32_t kReadAheadFirst = 4096;
     static constexpr int32_t kReadAheadMost = 1 << 18;
-    std::vector<uint8_t> m_ahead;
+    RawBytes m_ahead;
     int32_t m_aheadStart = 0;
     int32_t m_aheadLength = 0;
     int32_t m_aheadSize = kReadAheadFirst; // what the next read ahead takes
