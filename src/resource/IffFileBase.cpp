@@ -163,9 +163,8 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     };
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         int32_t* offset = nullptr;
-        const size_t last = cursor < byOffset.size() && byOffset[cursor].first <= from
-                                ? lastAt(from)
-                                : cursor;
+        const size_t last =
+            cursor < byOffset.size() && byOffset[cursor].first <= from ? lastAt(from) : cursor;
         if (last > cursor && byOffset[last - 1].first == from && byOffset[last - 1].second) {
             offset = byOffset[last - 1].second;
             byOffset[last - 1].second = nullptr;

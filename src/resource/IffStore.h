@@ -16,9 +16,7 @@ namespace iff {
 // Bytes a buffer takes without zeroing them first: every byte is read into or copied over
 // before it is used.
 template <class T> struct Uninitialised : std::allocator<T> {
-    template <class U> struct rebind {
-        using other = Uninitialised<U>;
-    };
+    template <class U> struct rebind { using other = Uninitialised<U>; };
     Uninitialised() = default;
     template <class U> Uninitialised(const Uninitialised<U>&) noexcept {}
     template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
