@@ -54,21 +54,14 @@ FileOutcome ListChunks(const std::string& path, bool json) {
         const int32_t count = file->CountChunks(type);
         for (int32_t i = 1; i <= count; ++i) {
             ClearPlatformFailure();
-            CChunk* chunk = file->GetChunkAt(type, i);
-            if (!chunk) {
+            ChunkFacts facts;
+            if (int32_t e = file->DescribeChunkAt(type, i, facts)) {
                 Err("tavimet-cli: cannot read chunk %d of type '%s': %s; it is left out\n", i,
-                    TypeText(type).c_str(), StatusText(file->LastError()).c_str());
-                unreadable = file->LastError() ? file->LastError() : kResErrShortRead;
+                    TypeText(type).c_str(), StatusText(e).c_str());
+                unreadable = e;
                 continue;
             }
-            Row row{type, 0, 0, {}, chunk->Size()};
-            CFixedString<64> label;
-            file->GetId(chunk, row.id);
-            row.variant = file->GetVariant(chunk);
-            file->GetLabel(chunk, label);
-            row.label = label.Text();
-            // A fetched chunk already has its place in the file: giving it back writes nothing.
-            (void)file->ReleaseChunk(chunk);
+            Row row{type, facts.id, facts.variant, std::move(facts.label), facts.size};
             rows.push_back(std::move(row));
         }
     }

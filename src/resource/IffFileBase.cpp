@@ -266,12 +266,7 @@ CChunk* CIffFileBase::Fetch(IndexEntry* e, ByteOrderRoutine routine) {
     }
     const int32_t h = m_store.HeaderSize();
     iff::ChunkHeader hdr;
-    // An index read from a resource map must agree with the header in everything it says, or
-    // readers would see a label or flags the file does not hold.
-    const bool inlineLabel = h == iff::kChunkHeaderV2;
-    if (e->offset < 0 || !m_store.ReadChunkHeader(e->offset, hdr) || hdr.type != e->type ||
-        hdr.id != e->id || (hdr.flags & iff::kFlagFree) || hdr.flags != e->diskFlags ||
-        (inlineLabel && std::strcmp(hdr.label, e->label) != 0)) {
+    if (ReadEntryHeader(*e, hdr) != kResOk) {
         SetError(kResErrObject);
         return nullptr;
     }
@@ -293,6 +288,42 @@ CChunk* CIffFileBase::Fetch(IndexEntry* e, ByteOrderRoutine routine) {
     m_handles[chunk] = e;
     SetError(kResOk);
     return chunk;
+}
+
+int32_t CIffFileBase::ReadEntryHeader(const IndexEntry& e, iff::ChunkHeader& hdr) {
+    // An index read from a resource map is checked here, chunk by chunk, as it is used.
+    const bool inlineLabel = m_store.HeaderSize() == iff::kChunkHeaderV2;
+    if (e.offset < 0 || !m_store.ReadChunkHeader(e.offset, hdr) || hdr.type != e.type ||
+        hdr.id != e.id || (hdr.flags & iff::kFlagFree) || hdr.flags != e.diskFlags ||
+        (inlineLabel && std::strcmp(hdr.label, e.label) != 0))
+        return kResErrObject;
+    return kResOk;
+}
+
+int32_t CIffFileBase::DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) {
+    for (int attempt = 0; attempt < 2 && IsOpen(); ++attempt) {
+        iff::TypeNode* node = List().FindType(type);
+        IndexEntry* e = node ? List().EntryAt(*node, index) : nullptr;
+        if (!e) return SetError(kResErrNoChunk);
+        iff::ChunkHeader hdr;
+        if (e->handle) {
+            facts.size = e->handle->Size();
+        } else if (ReadEntryHeader(*e, hdr) == kResOk) {
+            facts.size = hdr.size - m_store.HeaderSize();
+        } else if (RecoverIndex()) {
+            continue;
+        } else {
+            return SetError(kResErrObject);
+        }
+        facts.id = e->id;
+        // Only 2.x files have variants.
+        facts.variant = m_store.HeaderSize() == iff::kChunkHeaderV2 ? e->flags >> 8 : 0;
+        CFixedString<64> label;
+        label.Assign(EntryLabel(*e).c_str());
+        facts.label = label.Text();
+        return SetError(kResOk);
+    }
+    return SetError(IsOpen() ? kResErrNoChunk : kResErrNotOpen);
 }
 
 CChunk* CIffFileBase::GetChunk(uint32_t type, int16_t id, ByteOrderRoutine routine) {

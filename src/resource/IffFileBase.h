@@ -71,6 +71,7 @@ public:
     int16_t CountChunks(uint32_t type) override;
     CChunk* GetChunk(uint32_t type, int16_t id, ByteOrderRoutine routine = nullptr) override;
     CChunk* GetChunkAt(uint32_t type, int32_t index, ByteOrderRoutine routine = nullptr) override;
+    int32_t DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) override;
     uint32_t GetType(CChunk* chunk) override;
     int32_t GetId(CChunk* chunk, int16_t& id) override;
     int32_t Reserved22(CChunk* chunk, uint16_t& out) override;
@@ -105,6 +106,9 @@ protected:
     iff::IndexEntry* FindByHandle(CChunk* chunk);
     // Loads the entry's body (or returns the attached one) and sets the last error.
     CChunk* Fetch(iff::IndexEntry* entry, ByteOrderRoutine routine);
+    // The header at the entry's offset, which must agree with the entry in everything it says
+    // (or readers would see a label or flags the file does not hold): 0 or -1.
+    int32_t ReadEntryHeader(const iff::IndexEntry& e, iff::ChunkHeader& hdr);
     // Adds or replaces chunk (type, id, variant) with handle; labelText may be empty.
     int32_t AddCommon(CChunk* chunk, uint32_t type, int16_t id, const char* labelText,
                       int32_t variant, bool native, uint16_t extraFlags);

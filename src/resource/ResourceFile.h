@@ -15,6 +15,14 @@ struct ChainBreak {
     int32_t offset = -1;
 };
 
+// What a listing shows of one chunk.
+struct ChunkFacts {
+    int16_t id = 0;
+    int32_t variant = 0;
+    std::string label; // as GetLabel gives it into 64 bytes
+    int32_t size = 0;  // of the body
+};
+
 // Status codes: 0 is success; every failure is negative.
 enum : int32_t {
     kResOk = 0,
@@ -160,6 +168,10 @@ public:
     // 35: string index (1-based) of string table tableId in the current language; out stays
     // empty when there is none. Sets and returns LastError.
     virtual int32_t GetString(CBoundedString& out, int16_t tableId, int32_t index);
+    // The chunk GetChunkAt(type, index) gives, described without keeping a handle: 0, or the
+    // status GetChunkAt would leave in LastError (which it sets). A kind that can tell the
+    // facts from the chunk's header reads no body.
+    virtual int32_t DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts);
 
     CResourceFile(const CResourceFile&) = delete;
     CResourceFile& operator=(const CResourceFile&) = delete;

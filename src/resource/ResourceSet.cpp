@@ -185,6 +185,16 @@ CChunk* CResourceSet::GetChunkAt(uint32_t type, int32_t index, ByteOrderRoutine 
     return nullptr;
 }
 
+int32_t CResourceSet::DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) {
+    for (MemberSlot& m : m_members) {
+        if (!m.file->IsOpen()) continue;
+        const int32_t count = m.file->CountChunks(type);
+        if (index <= count) return SetError(m.file->DescribeChunkAt(type, index, facts));
+        index -= count;
+    }
+    return SetError(IsOpen() ? kResErrNoChunk : kResErrNotOpen);
+}
+
 namespace {
 
 // Errors by which a member says that it does not hold the handle.

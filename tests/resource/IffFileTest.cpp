@@ -1,6 +1,9 @@
 // Behaviour of the two IFF file kinds through the resource-file interface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <type_traits>
+
 #include "IffTestUtil.h"
 #include "resource/IffCheck.h"
 #include "resource/IffFileV1.h"
@@ -234,6 +237,82 @@ TYPED_TEST(IffKindTest, LabelsAreCutAt63AndFoundIgnoringCase) {
     EXPECT_EQ(f.ReleaseChunk(d), kResOk);
     EXPECT_EQ(f.GetChunkByLabel(kSTR, upper), nullptr);
     EXPECT_EQ(f.LastError(), kResErrUnknownChunk);
+}
+
+// A listing describes each chunk from its header alone; it must tell what fetching the chunk
+// tells, and fail where fetching fails.
+TYPED_TEST(IffKindTest, DescribingAChunkTellsWhatFetchingItTells) {
+    constexpr bool kV2 = std::is_same_v<TypeParam, CIffFileV2>;
+    {
+        TypeParam f;
+        this->MakeFile(f, {Pattern(10, 1), Pattern(0, 2), Pattern(300, 3)});
+        CChunk* c = MakeBody(Pattern(5, 4));
+        ASSERT_EQ(f.AddChunk(c, kSTR, 7, Label((std::string(60, 'q') + "long").c_str()), true), 0);
+        ASSERT_EQ(f.ReleaseChunk(c), 0);
+        if (kV2) {
+            c = MakeBody(Pattern(6, 5));
+            ASSERT_EQ(f.AddChunkVariant(c, kTTAB, 9, Label("v"), 3, true), 0);
+            ASSERT_EQ(f.ReleaseChunk(c), 0);
+        }
+        ASSERT_EQ(f.Close(), 0);
+    }
+    // Every index of every type, one past the last included, through both ways.
+    auto list = [&](bool fromHeader) {
+        TypeParam f;
+        EXPECT_EQ(f.OpenReadOnly(this->path.c_str()), 0);
+        std::vector<std::string> rows;
+        for (int32_t t = 1; t <= f.CountTypes(); ++t) {
+            const uint32_t type = f.GetTypeAt(t);
+            for (int32_t i = 0; i <= f.CountChunks(type) + 1; ++i) {
+                ChunkFacts x;
+                const int32_t e = fromHeader ? f.DescribeChunkAt(type, i, x)
+                                             : f.CResourceFile::DescribeChunkAt(type, i, x);
+                EXPECT_EQ(f.LastError(), e);
+                rows.push_back(std::to_string(type) + " " + std::to_string(i) + ": " +
+                               std::to_string(e) + " " + std::to_string(x.id) + " " +
+                               std::to_string(x.variant) + " " + x.label + " " +
+                               std::to_string(x.size));
+            }
+        }
+        return rows;
+    };
+    const std::vector<std::string> whole = list(true);
+    EXPECT_EQ(whole, list(false));
+    EXPECT_EQ(whole.size(), kV2 ? 9u : 8u);
+    // A header that no longer says what the index says: both fail alike, or both see the file
+    // as it is once the index is taken from it again.
+    std::vector<uint8_t> bytes = ReadAll(this->path);
+    const std::string q(60, 'q');
+    auto at = std::search(bytes.begin(), bytes.end(), q.begin(), q.end());
+    ASSERT_NE(at, bytes.end());
+    *at = 'Q';
+    for (size_t p = 64; p + 12 <= bytes.size();) { // the first TTAB chunk's type, spoilt
+        const uint32_t size = uint32_t(bytes[p + 4]) << 24 | uint32_t(bytes[p + 5]) << 16 |
+                              uint32_t(bytes[p + 6]) << 8 | bytes[p + 7];
+        if (bytes[p] == 'T' && bytes[p + 1] == 'T') {
+            bytes[p] = 'X';
+            break;
+        }
+        p += size;
+    }
+    WriteAll(this->path, bytes);
+    const std::vector<std::string> spoilt = list(true);
+    EXPECT_EQ(spoilt, list(false));
+    EXPECT_NE(spoilt, whole);
+    // A handle held by a client is what both describe, unwritten size and all.
+    TypeParam f;
+    ChunkFacts x;
+    EXPECT_EQ(f.DescribeChunkAt(kTTAB, 1, x), kResErrNotOpen);
+    ASSERT_EQ(f.Open(this->path.c_str()), 0);
+    CChunk* held = f.GetChunkAt(kSTR, 1);
+    ASSERT_NE(held, nullptr);
+    ASSERT_TRUE(held->Resize(40));
+    ASSERT_EQ(f.DescribeChunkAt(kSTR, 1, x), kResOk);
+    EXPECT_EQ(x.size, 40);
+    ChunkFacts y;
+    ASSERT_EQ(f.CResourceFile::DescribeChunkAt(kSTR, 1, y), kResOk);
+    EXPECT_EQ(y.size, 40);
+    EXPECT_EQ(f.GetChunkAt(kSTR, 1), held); // still held: describing it let nothing go
 }
 
 TYPED_TEST(IffKindTest, SetIdAndLabelRewritesTheHeaderInPlace) {
