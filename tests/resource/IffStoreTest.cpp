@@ -267,6 +267,28 @@ TEST_F(IffStoreTest, CompactionMovesSmallNeighboursTogether) {
     EXPECT_EQ(report.chunks, int32_t(kept.size()));
 }
 
+// Compaction trusts where a whole walk found the chain's end only until the chain is written:
+// freeing a chunk keeps the end, an append moves it.
+TEST_F(IffStoreTest, ANotedChainEndLastsUntilTheChainIsWritten) {
+    const int32_t a = Put(100, 1);
+    Put(120, 2);
+    const int32_t c = Put(140, 3);
+    store.NoteChainEnd(store.File()->Length());
+    ASSERT_EQ(store.FreeChunk(a), 0);
+    const int32_t appended = Put(160, 4);
+    ASSERT_EQ(store.FreeChunk(c), 0);
+    std::vector<std::pair<int32_t, int32_t>> moves;
+    ASSERT_EQ(store.Compact(false, [&](int32_t from, int32_t to) { moves.emplace_back(from, to); }),
+              0);
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.back(), std::make_pair(appended, 64 + 120));
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    ASSERT_EQ(bytes.size(), size_t(64 + 120 + 160));
+    EXPECT_EQ(bytes[64 + 16], 2);
+    EXPECT_EQ(bytes[64 + 120 + 16], 4);
+    EXPECT_TRUE(ChainIsWhole(bytes));
+}
+
 // Whatever operation of a compaction fails, the compaction says so (a partial write is continued
 // and may succeed).
 TEST_F(IffStoreTest, CompactionReportsEveryFailedOperation) {
