@@ -214,6 +214,20 @@ CChunk* CDirResourceFile::GetChunkAt(uint32_t type, int32_t index, ByteOrderRout
     return Load(found, routine);
 }
 
+int32_t CDirResourceFile::DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) {
+    // The body is read to learn its size: a file here has no header to tell it.
+    const size_t held = m_loaded.size();
+    CChunk* chunk = GetChunkAt(type, index);
+    if (!chunk) return LastError();
+    const LoadedItem* item = FindItem(chunk);
+    facts.id = Fits16(item->id) ? static_cast<int16_t>(item->id) : 0;
+    facts.variant = 0;
+    facts.label = item->label.Text();
+    facts.size = chunk->Size();
+    // A handle made for this is given back; one the caller held before stays held.
+    return SetError(m_loaded.size() > held ? ReleaseChunk(chunk) : kResOk);
+}
+
 CDirResourceFile::LoadedItem* CDirResourceFile::FindItem(const CChunk* chunk) {
     if (chunk) {
         for (LoadedItem& item : m_loaded)

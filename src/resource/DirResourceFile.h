@@ -36,6 +36,7 @@ public:
     CChunk* GetChunkByLabel(uint32_t type, const CBoundedString& label,
                             ByteOrderRoutine routine = nullptr) override;
     CChunk* GetChunkAt(uint32_t type, int32_t index, ByteOrderRoutine routine = nullptr) override;
+    int32_t DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) override;
     // Only variant 0 exists (-91 otherwise).
     CChunk* GetChunkVariant(uint32_t type, int16_t id, int32_t variant,
                             ByteOrderRoutine routine = nullptr) override;

@@ -64,20 +64,6 @@ int32_t CResourceFile::GetString(CBoundedString& out, int16_t tableId, int32_t i
     return SetError(reader(*this, out, tableId, index));
 }
 
-int32_t CResourceFile::DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) {
-    CChunk* chunk = GetChunkAt(type, index);
-    if (!chunk) return LastError() ? LastError() : SetError(kResErrNoChunk);
-    CFixedString<64> label;
-    GetId(chunk, facts.id);
-    facts.variant = GetVariant(chunk);
-    GetLabel(chunk, label);
-    facts.label = label.Text();
-    facts.size = chunk->Size();
-    // A fetched chunk already has its place in the file: giving it back writes nothing.
-    (void)ReleaseChunk(chunk);
-    return SetError(kResOk);
-}
-
 int32_t CResourceFile::ReleaseChunk(CChunk* chunk) {
     if (int32_t e = Release(chunk)) return e;
     CChunk::Free(chunk);

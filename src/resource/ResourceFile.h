@@ -168,10 +168,10 @@ public:
     // 35: string index (1-based) of string table tableId in the current language; out stays
     // empty when there is none. Sets and returns LastError.
     virtual int32_t GetString(CBoundedString& out, int16_t tableId, int32_t index);
-    // The chunk GetChunkAt(type, index) gives, described without keeping a handle: 0, or the
-    // status GetChunkAt would leave in LastError (which it sets). A kind that can tell the
-    // facts from the chunk's header reads no body.
-    virtual int32_t DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts);
+    // The chunk GetChunkAt(type, index) gives, described without taking a handle (one the
+    // caller holds stays held): 0, or the status GetChunkAt would leave in LastError (which it
+    // sets). A kind that can tell the facts from the chunk's header reads no body.
+    virtual int32_t DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& facts) = 0;
 
     CResourceFile(const CResourceFile&) = delete;
     CResourceFile& operator=(const CResourceFile&) = delete;

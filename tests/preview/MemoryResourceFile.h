@@ -73,6 +73,9 @@ public:
         SetError(kResErrNoChunk);
         return nullptr;
     }
+    int32_t DescribeChunkAt(uint32_t, int32_t, ChunkFacts&) override {
+        return SetError(kResErrNoChunk);
+    }
     CChunk* GetChunkVariant(uint32_t, int16_t, int32_t, ByteOrderRoutine) override {
         SetError(kResErrNoVariants);
         return nullptr;

@@ -174,8 +174,18 @@ TEST_F(DirKind, ListsTypesAndChunks) {
     EXPECT_EQ(dir.CountChunks(kTTAB), 1);
     EXPECT_EQ(dir.CountChunks(kTTAs), 1);
     EXPECT_EQ(dir.CountChunks(kSPR2), 0);
+    // Described while held, a chunk stays held.
+    ChunkFacts facts;
+    ASSERT_EQ(dir.DescribeChunkAt(kOBJD, 2, facts), kResOk);
+    EXPECT_EQ(facts.label, "Part");
+    EXPECT_EQ(facts.size, 4);
+    EXPECT_EQ(dir.GetChunkAt(kOBJD, 2), second);
     EXPECT_EQ(dir.ReleaseChunk(first), kResOk);
     EXPECT_EQ(dir.ReleaseChunk(second), kResOk);
+    ASSERT_EQ(dir.DescribeChunkAt(kOBJD, 1, facts), kResOk);
+    EXPECT_EQ(facts.id, 128);
+    EXPECT_EQ(facts.size, 10);
+    EXPECT_EQ(dir.DescribeChunkAt(kOBJD, 4, facts), kResErrNoChunk);
 
     // A walk uses the listing of its count: a file gone meanwhile fails, the others keep their
     // places; the next count sees the change.
