@@ -54,10 +54,7 @@ int32_t CIffFileV1::Open(const char* path) {
         }
         pos += h.size;
     }
-    const iff::CIffStore::End how = m_store.BreakAt(pos);
-    if (how == iff::CIffStore::End::Whole || how == iff::CIffStore::End::Tail)
-        m_store.NoteChainEnd(pos);
-    if (int32_t error = TakeScanEnd(how, pos)) return error;
+    if (int32_t error = TakeScanEnd(m_store.EndOfWholeWalk(pos), pos)) return error;
     m_names.Clear();
     m_names.dirty = true;
     m_staleMaps.clear();

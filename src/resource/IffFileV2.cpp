@@ -147,10 +147,7 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
         pos += h.size;
     }
     end = pos;
-    const iff::CIffStore::End how = m_store.BreakAt(pos);
-    if (how == iff::CIffStore::End::Whole || how == iff::CIffStore::End::Tail)
-        m_store.NoteChainEnd(pos);
-    return how;
+    return m_store.EndOfWholeWalk(pos);
 }
 
 bool CIffFileV2::VerifyMapIndex() {

@@ -183,6 +183,12 @@ CIffStore::End CIffStore::BreakAt(int32_t pos) {
     return End::Damaged;
 }
 
+CIffStore::End CIffStore::EndOfWholeWalk(int32_t pos) {
+    const End how = BreakAt(pos);
+    if (how == End::Whole || how == End::Tail) m_chainEnd = pos;
+    return how;
+}
+
 CIffStore::End CIffStore::WalkToEnd(int32_t pos, int32_t& end) {
     ChunkHeader h;
     while (ReadLink(pos, h))
@@ -252,8 +258,8 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
     if (!ReadChunkHeader(pos, h)) return kResErrShortRead;
     if (h.flags & kFlagFree) return kResOk;
     // The flag word alone decides whether the chunk is free, so it goes first and on its own:
-    // a write cut short cannot leave a used chunk that has lost its type.
-    // Neither write touches the chunk's size, so the chain ends where it did.
+    // a write cut short cannot leave a used chunk that has lost its type. Neither write touches
+    // the chunk's size, so the chain still ends where it did.
     const int32_t chainEnd = m_chainEnd;
     uint8_t flags[2];
     PutBE16(flags, uint16_t(h.flags | kFlagFree));
@@ -391,12 +397,8 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     // Only the headers are needed to find where the chain ends: read through the read-ahead,
     // which does not bring in the bodies of large chunks as a block would.
     int32_t chainEnd = m_chainEnd;
-    if (chainEnd < 0) {
-        ChunkHeader h;
-        for (chainEnd = kFileHeaderSize; ReadLink(chainEnd, h);)
-            chainEnd += h.size;
-    }
-    switch (BreakAt(chainEnd)) {
+    const End end = chainEnd >= 0 ? BreakAt(chainEnd) : WalkToEnd(kFileHeaderSize, chainEnd);
+    switch (end) {
     case End::ReadFailed:
         return kResErrShortRead;
     case End::Damaged:

@@ -91,9 +91,9 @@ public:
     int32_t FreeChunk(int32_t pos);
     // Cuts off the remains of a stopped append found when the chain was walked (tailAt).
     int32_t DropTail();
-    // A walk of the whole chain from the first chunk ended at end, whole or with a tail: until
-    // the chain is next written, compaction need not walk it again to find its end.
-    void NoteChainEnd(int32_t end) { m_chainEnd = end; }
+    // BreakAt for a walk of the whole chain from its first chunk. An end found whole or with a
+    // tail is noted: until the chain is next written, compaction need not walk it again.
+    End EndOfWholeWalk(int32_t pos);
     // Moves every used chunk down over the free ones. moved(from, to) reports each move;
     // dropMaps also drops resource-map chunks. Keeps the chain whole after every move.
     int32_t Compact(bool dropMaps, const std::function<void(int32_t, int32_t)>& moved);

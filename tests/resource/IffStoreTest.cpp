@@ -273,7 +273,7 @@ TEST_F(IffStoreTest, ANotedChainEndLastsUntilTheChainIsWritten) {
     const int32_t a = Put(100, 1);
     Put(120, 2);
     const int32_t c = Put(140, 3);
-    store.NoteChainEnd(store.File()->Length());
+    ASSERT_EQ(store.EndOfWholeWalk(store.File()->Length()), iff::CIffStore::End::Whole);
     ASSERT_EQ(store.FreeChunk(a), 0);
     const int32_t appended = Put(160, 4);
     ASSERT_EQ(store.FreeChunk(c), 0);
