@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The command line on large files, each beside its reference measured in the same run (median of
-# three runs each): chunks --json against check on a file of 20,000 chunks, compact against cp of
-# the same file (that file, with 2,000 free chunks, and a 64 MiB file half free space), and apply
-# of one edit, which compacts on close, against cp. Then memory: the peak resident size of
+# The command line on large files, each beside its reference, the two run in turn (medians of
+# RUNS runs each, 11 by default): chunks --json against check on a file of 20,000 chunks, compact
+# against cp of the same file (that file, with 2,000 free chunks, and a 64 MiB file half free
+# space), and apply of one edit, which compacts on close, against cp. Then memory: the peak resident size of
 # strings --all-languages on a table of 32,767 strings against the size of what it prints, and of
 # apply with 200,000 edits against the size of the document it reads.
-# Usage: bench/big_files.sh [BUILD_DIR]
+# Usage: [RUNS=N] bench/big_files.sh [BUILD_DIR]
 set -euo pipefail
 build=${1:-build}
 cli=${TAVIMET_CLI:-$build/src/cli/tavimet-cli}
@@ -21,37 +21,44 @@ trap 'rm -rf "$dir"' EXIT
 printf '{"entries":[{"index":0,"flags":1}]}\n' >"$dir/edit.json"
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
-# Median of three runs in milliseconds; before (if given) runs untimed ahead of each run.
-median3() {
-    local before=$1 t=() s e
-    shift
-    for _ in 1 2 3; do
-        [ -n "$before" ] && eval "$before"
-        s=$EPOCHREALTIME
-        "$@" >/dev/null 2>&1
-        e=$EPOCHREALTIME
-        t+=("$(calc "($e - $s) * 1000")")
+runs=${RUNS:-11}
+# One run of command (a shell word list) in milliseconds; before (if given) runs untimed first.
+once() {
+    local before=$1 s e
+    [ -n "$before" ] && eval "$before"
+    s=$EPOCHREALTIME
+    eval "$2" >/dev/null 2>&1
+    e=$EPOCHREALTIME
+    calc "($e - $s) * 1000"
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# Runs a command and its reference in turn, $runs times each, so that a busy spell of a shared
+# machine slows both alike; sets A and B to their medians in milliseconds.
+in_turn() {
+    local ta=() tb=()
+    for ((i = 0; i < runs; i++)); do
+        ta+=("$(once "$1" "$2")")
+        tb+=("$(once "$3" "$4")")
     done
-    printf '%s\n' "${t[@]}" | sort -g | sed -n 2p
+    A=$(median "${ta[@]}")
+    B=$(median "${tb[@]}")
 }
 row() { printf '  %-44s %9.1f ms   %-24s %9.1f ms   %5.2fx\n' "$1" "$2" "$3" "$4" "$(calc "$2 / $4")"; }
 
 many="$dir/chunks20k.iff"
 half="$dir/halffree.iff"
 work="$dir/work.iff"
-printf 'files: %s (%d bytes), %s (%d bytes); %s cores\n' "${many##*/}" "$(stat -c %s "$many")" \
-    "${half##*/}" "$(stat -c %s "$half")" "$(nproc)"
-check=$(median3 "" "$cli" check "$many")
-chunks=$(median3 "" "$cli" chunks "$many" --json)
-row "chunks --json, 20,000 chunks" "$chunks" "check" "$check"
-cp_many=$(median3 "rm -f '$work'" cp "$many" "$work")
-compact_many=$(median3 "cp '$many' '$work'" "$cli" compact "$work")
-row "compact, 20,000 chunks (2,000 free)" "$compact_many" "cp" "$cp_many"
-apply_many=$(median3 "cp '$many' '$work'" "$cli" apply "$work" "$dir/edit.json")
-row "apply one edit, 20,000 chunks (2,000 free)" "$apply_many" "cp" "$cp_many"
-cp_half=$(median3 "rm -f '$work'" cp "$half" "$work")
-compact_half=$(median3 "cp '$half' '$work'" "$cli" compact "$work")
-row "compact, 64 MiB half free" "$compact_half" "cp" "$cp_half"
+printf 'files: %s (%d bytes), %s (%d bytes); %s cores; medians of %d runs\n' "${many##*/}" \
+    "$(stat -c %s "$many")" "${half##*/}" "$(stat -c %s "$half")" "$(nproc)" "$runs"
+in_turn "" "'$cli' chunks '$many' --json" "" "'$cli' check '$many'"
+row "chunks --json, 20,000 chunks" "$A" "check" "$B"
+in_turn "cp '$many' '$work'" "'$cli' compact '$work'" "rm -f '$work'" "cp '$many' '$work'"
+row "compact, 20,000 chunks (2,000 free)" "$A" "cp" "$B"
+in_turn "cp '$many' '$work'" "'$cli' apply '$work' '$dir/edit.json'" "rm -f '$work'" \
+    "cp '$many' '$work'"
+row "apply one edit, 20,000 chunks (2,000 free)" "$A" "cp" "$B"
+in_turn "cp '$half' '$work'" "'$cli' compact '$work'" "rm -f '$work'" "cp '$half' '$work'"
+row "compact, 64 MiB half free" "$A" "cp" "$B"
 
 # Peak resident size in KiB of a command (its output to file out, if given).
 peak_kib() {
