@@ -107,15 +107,18 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
     }
 }
 
-bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
-    uint8_t b[kChunkHeaderV2];
+bool CIffStore::ReadHeaderBytes(int32_t pos, uint8_t* bytes, int32_t count) {
     readFailed = false;
     if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
     ++headerReads;
-    if (ReadAt(pos, b, m_headerSize) != kResOk) {
-        readFailed = true;
-        return false;
-    }
+    if (ReadAt(pos, bytes, count) == kResOk) return true;
+    readFailed = true;
+    return false;
+}
+
+bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
+    uint8_t b[kChunkHeaderV2];
+    if (!ReadHeaderBytes(pos, b, m_headerSize)) return false;
     ParseHeader(b, h);
     return true;
 }
@@ -126,13 +129,7 @@ bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
 
 bool CIffStore::ReadLink(int32_t pos, ChunkHeader& h) {
     uint8_t b[12];
-    readFailed = false;
-    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
-    ++headerReads;
-    if (ReadAt(pos, b, int32_t(sizeof b)) != kResOk) {
-        readFailed = true;
-        return false;
-    }
+    if (!ReadHeaderBytes(pos, b, int32_t(sizeof b))) return false;
     ParseLink(b, h);
     return SaneHeader(pos, h);
 }
@@ -264,16 +261,16 @@ int32_t CIffStore::FreeChunk(int32_t pos) {
     uint8_t flags[2];
     PutBE16(flags, uint16_t(h.flags | kFlagFree));
     const int32_t e = WriteAt(pos + 10, flags, 2);
+    if (!e) {
+        freeSpace += h.size;
+        // From here the chunk is free whatever its type says; the type only tells readers of
+        // the file at a glance, so a failure to write it fails nothing.
+        uint8_t type[4];
+        PutBE32(type, kTypeFree);
+        static_cast<void>(WriteAt(pos, type, 4));
+    }
     m_chainEnd = chainEnd;
-    if (e) return e;
-    freeSpace += h.size;
-    // From here the chunk is free whatever its type says; the type only tells readers of the
-    // file at a glance, so a failure to write it fails nothing.
-    uint8_t type[4];
-    PutBE32(type, kTypeFree);
-    static_cast<void>(WriteAt(pos, type, 4));
-    m_chainEnd = chainEnd;
-    return kResOk;
+    return e;
 }
 
 int32_t CIffStore::DropTail() {

@@ -128,6 +128,8 @@ private:
     static void ParseLink(const uint8_t* bytes, ChunkHeader& h);
     // ReadChunkHeader without the label, for walks that only follow the chain.
     bool ReadLink(int32_t pos, ChunkHeader& h);
+    // The first count bytes of a header at pos that lies whole in the file; notes a failed read.
+    bool ReadHeaderBytes(int32_t pos, uint8_t* bytes, int32_t count);
     // A header read at pos is usable: its size holds a header, a body we take, and fits the file.
     bool SaneHeader(int32_t pos, const ChunkHeader& h) const;
     // ReadChunkHeader through the block, which is read again when it does not hold pos.
