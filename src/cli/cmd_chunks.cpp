@@ -10,10 +10,7 @@
 #include "Commands.h"
 #include "Json8.h"
 #include "ModelCommon.h"
-#include "common/BoundedString.h"
 #include "model/StatusText.h"
-#include "resource/IffFileV1.h"
-#include "resource/IffFileV2.h"
 #include "resource/ResourceFile.h"
 #include "resource/ResourceKinds.h"
 
@@ -30,10 +27,7 @@ std::string TypeText(uint32_t type) {
 
 struct Row {
     uint32_t type;
-    int16_t id;
-    int32_t variant;
-    std::string label;
-    int32_t size;
+    ChunkFacts facts;
 };
 
 // Lists the chunks of one file; the JSON document goes into the outcome.
@@ -61,8 +55,7 @@ FileOutcome ListChunks(const std::string& path, bool json) {
                 unreadable = e;
                 continue;
             }
-            Row row{type, facts.id, facts.variant, std::move(facts.label), facts.size};
-            rows.push_back(std::move(row));
+            rows.push_back(Row{type, std::move(facts)});
         }
     }
     // Opened read-only, so closing writes nothing.
@@ -81,10 +74,10 @@ FileOutcome ListChunks(const std::string& path, bool json) {
         for (const Row& r : rows) {
             w.BeginObject();
             w.Key("type").String(TypeText(r.type));
-            w.Key("id").Int(r.id);
-            w.Key("variant").Int(r.variant);
-            w.Key("label").String(r.label);
-            w.Key("size").Int(r.size);
+            w.Key("id").Int(r.facts.id);
+            w.Key("variant").Int(r.facts.variant);
+            w.Key("label").String(r.facts.label);
+            w.Key("size").Int(r.facts.size);
             w.EndObject();
         }
         w.EndArray().EndObject();
@@ -92,8 +85,8 @@ FileOutcome ListChunks(const std::string& path, bool json) {
     } else {
         Out("%-6s %7s %7s %10s  %s\n", "TYPE", "ID", "VARIANT", "SIZE", "LABEL");
         for (const Row& r : rows)
-            Out("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.id, r.variant,
-                r.size, Json8Quote(r.label).c_str());
+            Out("%-6s %7d %7d %10d  %s\n", Json8Quote(TypeText(r.type)).c_str(), r.facts.id,
+                r.facts.variant, r.facts.size, Json8Quote(r.facts.label).c_str());
     }
     return outcome;
 }
