@@ -8,53 +8,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace iff {
-
-TypeNode* ChunkIndex::FindType(uint32_t type) {
-    for (auto& node : types)
-        if (node.type == type) return &node;
-    return nullptr;
-}
-
-TypeNode& ChunkIndex::GetOrAddType(uint32_t type) {
-    if (TypeNode* node = FindType(type)) return *node;
-    types.emplace_back();
-    types.back().type = type;
-    return types.back();
-}
-
-TypeNode* ChunkIndex::TypeAt(int32_t index) {
-    const int32_t n = TypeCount();
-    if (index < 1 || index > n) return nullptr;
-    return &types[size_t(newestFirst ? n - index : index - 1)];
-}
-
-IndexEntry* ChunkIndex::EntryAt(TypeNode& node, int32_t index) {
-    const int32_t n = int32_t(node.entries.size());
-    if (index < 1 || index > n) return nullptr;
-    return node.entries[size_t(newestFirst ? n - index : index - 1)].get();
-}
-
-void ChunkIndex::Add(std::unique_ptr<IndexEntry> entry) {
-    GetOrAddType(entry->type).entries.push_back(std::move(entry));
-}
-
-std::unique_ptr<IndexEntry> ChunkIndex::Remove(IndexEntry* entry) {
-    for (auto t = types.begin(); t != types.end(); ++t) {
-        auto& list = t->entries;
-        for (auto it = list.begin(); it != list.end(); ++it) {
-            if (it->get() != entry) continue;
-            std::unique_ptr<IndexEntry> out = std::move(*it);
-            list.erase(it);
-            if (list.empty()) types.erase(t);
-            return out;
-        }
-    }
-    return nullptr;
-}
-
-} // namespace iff
-
 using iff::IndexEntry;
 
 CIffFileBase::CIffFileBase(int32_t headerSize) : m_store(headerSize) {
@@ -464,7 +417,9 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     if (!chunk) return SetError(kResErrUnknownChunk);
     const int32_t match = m_store.HeaderSize() == iff::kChunkHeaderV1 ? -1 : variant;
     IndexEntry* existing = FindById(type, id, match);
-    auto e = std::make_unique<IndexEntry>();
+    // Made up first and added last: a label that cannot be assigned leaves the index as it was.
+    IndexEntry made;
+    IndexEntry* e = &made;
     e->type = type;
     e->id = id;
     e->flags = uint16_t((native ? iff::kFlagNative : 0) | extraFlags | ((variant & 0xFF) << 8));
@@ -486,9 +441,10 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
         RemoveEntry(old);
         CChunk::Free(oldHandle);
     }
-    e->handle = chunk;
-    m_handles[chunk] = e.get();
-    List().Add(std::move(e));
+    made.handle = chunk;
+    IndexEntry& added = List().Add(type);
+    added = std::move(made);
+    m_handles[chunk] = &added;
     return SetError(kResOk);
 }
 
@@ -499,7 +455,7 @@ iff::ChunkHeader CIffFileBase::HeaderFor(const IndexEntry& e, int32_t bodySize) 
     hdr.id = e.id;
     hdr.flags = e.flags;
     hdr.nameKey = e.nameKey;
-    std::memcpy(hdr.label, e.label, sizeof hdr.label);
+    std::strncpy(hdr.label, e.label, sizeof hdr.label - 1);
     return hdr;
 }
 
@@ -622,7 +578,8 @@ int32_t CIffFileBase::RewriteHeader(IndexEntry& e) {
     if (!m_store.ReadChunkHeader(e.offset, hdr)) return kResErrShortRead;
     hdr.id = e.id;
     hdr.nameKey = e.nameKey;
-    std::memcpy(hdr.label, e.label, sizeof hdr.label);
+    std::memset(hdr.label, 0, sizeof hdr.label);
+    std::strncpy(hdr.label, e.label, sizeof hdr.label - 1);
     if (int32_t err = m_store.WriteChunkHeader(e.offset, hdr)) return err;
     return AfterChunkWrite();
 }

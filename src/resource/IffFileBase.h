@@ -2,62 +2,14 @@
 // writing and deleting chunks. The kinds differ in headers, labels and variants.
 #pragma once
 
+#include "resource/ChunkIndex.h"
 #include "resource/IffStore.h"
 #include "resource/ResourceFile.h"
 
-#include <memory>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 class CFileObject;
-
-namespace iff {
-
-struct IndexEntry {
-    uint32_t type = 0;
-    int32_t offset = -1; // chunk header position; -1 = not written yet
-    int16_t id = 0;
-    uint16_t flags = 0;     // as held in memory
-    uint16_t diskFlags = 0; // as last read from or written to disk
-    int32_t nameKey = -1;   // 1.0 label key
-    // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
-    // freed only once this one is written.
-    std::vector<int32_t> replaces;
-    char label[64] = {}; // 2.x inline label
-    CChunk* handle = nullptr;
-};
-
-struct TypeNode {
-    uint32_t type = 0;
-    std::vector<std::unique_ptr<IndexEntry>> entries;
-};
-
-// Types and entries of one list. A list that counts from the most recent keeps its logical
-// front at the back of the vectors, so putting at the front is cheap.
-struct ChunkIndex {
-    bool newestFirst = false;
-    std::vector<TypeNode> types;
-
-    TypeNode* FindType(uint32_t type);
-    TypeNode& GetOrAddType(uint32_t type);
-    int32_t TypeCount() const { return int32_t(types.size()); }
-    TypeNode* TypeAt(int32_t index); // 1-based, logical order
-    IndexEntry* EntryAt(TypeNode& node, int32_t index);
-    void Add(std::unique_ptr<IndexEntry> entry);
-    std::unique_ptr<IndexEntry> Remove(IndexEntry* entry);
-    // Every entry in logical order.
-    template <class F> void ForEach(F&& f) {
-        for (int32_t t = 1; t <= TypeCount(); ++t) {
-            TypeNode& node = *TypeAt(t);
-            for (int32_t i = 1; i <= int32_t(node.entries.size()); ++i)
-                f(*EntryAt(node, i));
-        }
-    }
-    void Clear() { types.clear(); }
-};
-
-} // namespace iff
 
 class CIffFileBase : public CResourceFile {
 public:

@@ -44,13 +44,11 @@ int32_t CIffFileV1::Open(const char* path) {
         if (h.flags & iff::kFlagFree) {
             m_store.freeSpace += h.size;
         } else {
-            auto e = std::make_unique<IndexEntry>();
-            e->type = h.type;
-            e->id = h.id;
-            e->flags = e->diskFlags = h.flags;
-            e->offset = pos;
-            e->nameKey = h.nameKey;
-            ((h.flags & iff::kFlagInternal) ? m_internal : m_index).Add(std::move(e));
+            IndexEntry& e = ((h.flags & iff::kFlagInternal) ? m_internal : m_index).Add(h.type);
+            e.id = h.id;
+            e.flags = e.diskFlags = h.flags;
+            e.offset = pos;
+            e.nameKey = h.nameKey;
         }
         pos += h.size;
     }
@@ -108,7 +106,7 @@ int32_t CIffFileV1::WriteNameMap() {
     if (iff::TypeNode* node = m_internal.FindType(m_names.KindTag())) {
         std::vector<IndexEntry*> old;
         for (auto& e : node->entries)
-            if (e->id == 1 && e->offset >= 0 && !e->handle) old.push_back(e.get());
+            if (e->id == 1 && e->offset >= 0 && !e->handle) old.push_back(e);
         for (IndexEntry* e : old) {
             m_staleMaps.push_back(e->offset);
             RemoveEntry(e);

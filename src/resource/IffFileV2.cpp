@@ -22,23 +22,17 @@ void MakeHeader(uint8_t* out, int32_t mapOffset) {
     iff::PutBE32(out + iff::kMapOffsetPos, uint32_t(mapOffset));
 }
 
-void CopyLabel(char* dst, const char* src) {
-    std::memset(dst, 0, 64);
-    for (int i = 0; i < iff::kMaxLabelChars && src && src[i]; ++i)
-        dst[i] = src[i];
-}
-
-void RemoveMapEntries(iff::ChunkIndex& index) {
-    for (auto it = index.types.begin(); it != index.types.end(); ++it) {
-        if (it->type != iff::kTypeMap) continue;
-        for (auto& e : it->entries)
-            CChunk::Free(e->handle);
-        index.types.erase(it);
-        return;
-    }
-}
-
 } // namespace
+
+void CIffFileV2::RemoveMapEntries(iff::ChunkIndex& index) {
+    if (iff::TypeNode* node = index.FindType(iff::kTypeMap))
+        for (IndexEntry* e : node->entries)
+            if (e->handle) {
+                m_handles.erase(e->handle);
+                CChunk::Free(e->handle);
+            }
+    index.RemoveType(iff::kTypeMap);
+}
 
 CIffFileV2::CIffFileV2() : CIffFileBase(iff::kChunkHeaderV2) {}
 
@@ -120,7 +114,8 @@ bool CIffFileV2::LoadMap(int32_t offset) {
         if (e.offset >= offset && e.offset < offset + h.size) clear = false;
     });
     if (!clear) return false;
-    m_index.types = std::move(index.types);
+    index.newestFirst = m_index.newestFirst;
+    m_index = std::move(index);
     m_store.freeSpace = freeSpace;
     return true;
 }
@@ -136,13 +131,11 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
             freeSpace += h.size;
         } else {
             if (h.type == iff::kTypeMap && pos == m_headerMapOffset) mapChunk = pos;
-            auto e = std::make_unique<IndexEntry>();
-            e->type = h.type;
-            e->id = h.id;
-            e->flags = e->diskFlags = h.flags;
-            e->offset = pos;
-            std::memcpy(e->label, h.label, sizeof e->label);
-            index.Add(std::move(e));
+            IndexEntry& e = index.Add(h.type);
+            e.id = h.id;
+            e.flags = e.diskFlags = h.flags;
+            e.offset = pos;
+            index.SetLabel(e, h.label);
         }
         pos += h.size;
     }
@@ -200,23 +193,27 @@ bool CIffFileV2::VerifyMapIndex() {
     });
     if (same && matched == count) return true;
     // The map does not describe the file: take the scan, keeping what clients hold.
-    std::vector<std::unique_ptr<IndexEntry>> keep;
-    for (auto& node : m_index.types)
-        for (auto& e : node.entries) {
-            if (!e->handle && e->offset >= 0) continue;
-            auto it = e->offset >= 0 ? byOffset.find(e->offset) : byOffset.end();
-            if (it != byOffset.end() && it->second->type == e->type && it->second->id == e->id &&
-                !it->second->handle) {
-                it->second->handle = e->handle;
-                it->second->flags = e->flags;
-            } else {
-                if (e->offset >= 0) e->offset = -1; // written again on release
-                keep.push_back(std::move(e));
-            }
+    std::vector<IndexEntry*> keep;
+    m_index.ForEach([&](IndexEntry& e) {
+        if (!e.handle && e.offset >= 0) return;
+        auto it = e.offset >= 0 ? byOffset.find(e.offset) : byOffset.end();
+        if (it != byOffset.end() && it->second->type == e.type && it->second->id == e.id &&
+            !it->second->handle) {
+            it->second->handle = e.handle;
+            it->second->flags = e.flags;
+        } else {
+            if (e.offset >= 0) e.offset = -1; // written again on release
+            keep.push_back(&e);
         }
-    m_index.types = std::move(scanned.types);
-    for (auto& e : keep)
-        m_index.Add(std::move(e));
+    });
+    // The kept entries (and their labels) move into the scan's index before the map's goes.
+    for (IndexEntry* e : keep) {
+        IndexEntry& moved = scanned.Add(e->type);
+        moved = std::move(*e);
+        scanned.SetLabel(moved, moved.label);
+    }
+    scanned.newestFirst = m_index.newestFirst;
+    m_index = std::move(scanned);
     m_handles.clear();
     m_index.ForEach([&](IndexEntry& e) {
         if (e.handle) m_handles[e.handle] = &e;
@@ -389,7 +386,7 @@ CChunk* CIffFileV2::GetChunkByLabel(uint32_t type, const CBoundedString& label,
         if (node)
             for (auto& e : node->entries)
                 if ((e->flags >> 8) == 0 && EqualsNoCase(e->label, label.Text())) {
-                    found = e.get();
+                    found = e;
                     break;
                 }
         if (!found) {
@@ -450,15 +447,13 @@ int32_t CIffFileV2::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedStrin
     PrepareForChange();
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrUnknownChunk);
-    char label64[64];
-    CopyLabel(label64, label.Text());
     bool changed = false;
     if (e->id != id) {
         e->id = id;
         changed = true;
     }
-    if (std::strcmp(e->label, label64) != 0) {
-        std::memcpy(e->label, label64, sizeof label64);
+    if (std::strncmp(e->label, label.Text(), size_t(iff::kMaxLabelChars)) != 0) {
+        m_index.SetLabel(*e, label.Text());
         changed = true;
     }
     if (!changed || e->offset < 0) return SetError(kResOk);
@@ -470,6 +465,6 @@ std::string CIffFileV2::EntryLabel(const IndexEntry& e) {
 }
 
 int32_t CIffFileV2::AssignLabel(IndexEntry& e, const char* label) {
-    CopyLabel(e.label, label);
+    List().SetLabel(e, label);
     return kResOk;
 }

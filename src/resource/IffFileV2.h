@@ -55,6 +55,8 @@ private:
     int32_t AfterChunkWrite() override;
     bool RecoverIndex() override;
 
+    // Drops the entries of resource maps from index, with any handle they hold.
+    void RemoveMapEntries(iff::ChunkIndex& index);
     bool LoadMap(int32_t offset);
     // How the walk ended and where (end): at the end of the file, at the remains of a stopped
     // append, at damage, or at a header that could not be read.

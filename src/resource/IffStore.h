@@ -6,22 +6,32 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <new>
-#include <vector>
 
 class CFileObject;
 
 namespace iff {
 
 // Bytes a buffer takes without zeroing them first: every byte is read into or copied over
-// before it is used.
-template <class T> struct Uninitialised : std::allocator<T> {
-    template <class U> struct rebind { using other = Uninitialised<U>; };
-    Uninitialised() = default;
-    template <class U> Uninitialised(const Uninitialised<U>&) noexcept {}
-    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+// before it is used. Growing keeps nothing of what the buffer held.
+class RawBytes {
+public:
+    uint8_t* data() noexcept { return m_bytes.get(); }
+    const uint8_t* data() const noexcept { return m_bytes.get(); }
+    size_t size() const noexcept { return m_size; }
+    // Throws std::bad_alloc when the memory is not there.
+    void resize(size_t n) {
+        if (n > m_capacity) {
+            m_bytes = std::make_unique_for_overwrite<uint8_t[]>(n);
+            m_capacity = n;
+        }
+        m_size = n;
+    }
+
+private:
+    std::unique_ptr<uint8_t[]> m_bytes;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
 };
-using RawBytes = std::vector<uint8_t, Uninitialised<uint8_t>>;
 
 struct ChunkHeader {
     uint32_t type = 0;

@@ -45,16 +45,18 @@ void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
         stream.Longs(&type, 1);
         stream.Longs(&count, 1);
         for (int32_t i = 0; i < count && !stream.IsShort(); ++i) {
-            auto e = std::make_unique<iff::IndexEntry>();
-            e->type = type;
-            stream.Longs(&e->offset, 1);
-            stream.Words(&e->id, 1);
-            stream.Words(&e->diskFlags, 1);
-            e->flags = e->diskFlags;
+            iff::IndexEntry read;
+            stream.Longs(&read.offset, 1);
+            stream.Words(&read.id, 1);
+            stream.Words(&read.diskFlags, 1);
             CFixedString<64> label;
             stream.Text(label);
-            std::memcpy(e->label, label.Text(), size_t(label.Length()) + 1);
-            if (!stream.IsShort()) m_index.Add(std::move(e));
+            if (stream.IsShort()) break;
+            iff::IndexEntry& e = m_index.Add(type);
+            e.offset = read.offset;
+            e.id = read.id;
+            e.flags = e.diskFlags = read.diskFlags;
+            m_index.SetLabel(e, label.Text());
         }
     }
 }

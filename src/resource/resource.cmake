@@ -2,6 +2,7 @@
 add_library(tavimet_resource STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ResourceFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IffStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ChunkIndex.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StoredObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NameMap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResourceMap.cpp

@@ -1,0 +1,116 @@
+#include "resource/ChunkIndex.h"
+
+#include "resource/IffFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace iff {
+
+ChunkIndex::ChunkIndex() = default;
+ChunkIndex::~ChunkIndex() = default;
+ChunkIndex::ChunkIndex(ChunkIndex&&) noexcept = default;
+ChunkIndex& ChunkIndex::operator=(ChunkIndex&&) noexcept = default;
+
+TypeNode* ChunkIndex::FindType(uint32_t type) {
+    // Lookups come in runs of one type (a scan, a map, the chunks of a type in turn).
+    if (m_lastType < types.size() && types[m_lastType].type == type) return &types[m_lastType];
+    for (size_t i = 0; i < types.size(); ++i)
+        if (types[i].type == type) {
+            m_lastType = i;
+            return &types[i];
+        }
+    return nullptr;
+}
+
+TypeNode& ChunkIndex::GetOrAddType(uint32_t type) {
+    if (TypeNode* node = FindType(type)) return *node;
+    types.emplace_back();
+    types.back().type = type;
+    m_lastType = types.size() - 1;
+    return types.back();
+}
+
+TypeNode* ChunkIndex::TypeAt(int32_t index) {
+    const int32_t n = TypeCount();
+    if (index < 1 || index > n) return nullptr;
+    return &types[size_t(newestFirst ? n - index : index - 1)];
+}
+
+IndexEntry* ChunkIndex::EntryAt(TypeNode& node, int32_t index) {
+    const int32_t n = int32_t(node.entries.size());
+    if (index < 1 || index > n) return nullptr;
+    return node.entries[size_t(newestFirst ? n - index : index - 1)];
+}
+
+IndexEntry& ChunkIndex::Add(uint32_t type) {
+    TypeNode& node = GetOrAddType(type);
+    IndexEntry* entry = nullptr;
+    if (!m_spare.empty()) {
+        entry = m_spare.back();
+        m_spare.pop_back();
+    } else {
+        if (m_blocks.empty() || m_usedInLast == kEntriesPerBlock) {
+            m_blocks.push_back(std::make_unique<IndexEntry[]>(kEntriesPerBlock));
+            m_usedInLast = 0;
+        }
+        entry = &m_blocks.back()[m_usedInLast++];
+    }
+    entry->type = type;
+    node.entries.push_back(entry); // should this throw, the blocks still hold the entry
+    return *entry;
+}
+
+bool ChunkIndex::Remove(IndexEntry* entry) {
+    for (auto t = types.begin(); t != types.end(); ++t) {
+        auto& list = t->entries;
+        auto it = std::find(list.begin(), list.end(), entry);
+        if (it == list.end()) continue;
+        list.erase(it);
+        if (list.empty()) types.erase(t);
+        *entry = IndexEntry{};
+        m_spare.push_back(entry);
+        return true;
+    }
+    return false;
+}
+
+void ChunkIndex::RemoveType(uint32_t type) {
+    TypeNode* node = FindType(type);
+    if (!node) return;
+    for (IndexEntry* entry : node->entries) {
+        *entry = IndexEntry{};
+        m_spare.push_back(entry);
+    }
+    types.erase(types.begin() + (node - types.data()));
+}
+
+void ChunkIndex::SetLabel(IndexEntry& entry, const char* text) {
+    const size_t n = text ? strnlen(text, size_t(kMaxLabelChars)) : 0;
+    if (n == 0) {
+        entry.label = "";
+        return;
+    }
+    // Labels are only ever added: one replaced stays in its block until the index is cleared.
+    if (m_labels.empty() || kLabelBlock - m_labelUsed < n + 1) {
+        m_labels.push_back(std::make_unique_for_overwrite<char[]>(kLabelBlock));
+        m_labelUsed = 0;
+    }
+    char* at = m_labels.back().get() + m_labelUsed;
+    std::memcpy(at, text, n);
+    at[n] = 0;
+    m_labelUsed += n + 1;
+    entry.label = at;
+}
+
+void ChunkIndex::Clear() {
+    types.clear();
+    m_spare.clear();
+    m_blocks.clear();
+    m_usedInLast = kEntriesPerBlock;
+    m_labels.clear();
+    m_labelUsed = kLabelBlock;
+    m_lastType = 0;
+}
+
+} // namespace iff

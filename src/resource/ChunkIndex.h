@@ -1,0 +1,82 @@
+// The index of an open IFF file: its chunks by type, in the order they were found or added.
+// A file of tens of thousands of chunks opens, compacts and closes with one entry each, so the
+// index keeps entries and labels in blocks of its own rather than one allocation apiece.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CChunk;
+
+namespace iff {
+
+struct IndexEntry {
+    uint32_t type = 0;
+    int32_t offset = -1; // chunk header position; -1 = not written yet
+    int16_t id = 0;
+    uint16_t flags = 0;     // as held in memory
+    uint16_t diskFlags = 0; // as last read from or written to disk
+    int32_t nameKey = -1;   // 1.0 label key
+    // 2.x label, NUL-terminated, at most 63 characters: held by the index (ChunkIndex::SetLabel).
+    const char* label = "";
+    // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
+    // freed only once this one is written.
+    std::vector<int32_t> replaces;
+    CChunk* handle = nullptr;
+};
+
+struct TypeNode {
+    uint32_t type = 0;
+    std::vector<IndexEntry*> entries; // held by the index
+};
+
+// Types and entries of one list. A list that counts from the most recent keeps its logical
+// front at the back of the vectors, so putting at the front is cheap. Entries stay where they
+// are until removed or the index is cleared; moving the index moves them along.
+class ChunkIndex {
+public:
+    ChunkIndex();
+    ~ChunkIndex();
+    ChunkIndex(ChunkIndex&&) noexcept;
+    ChunkIndex& operator=(ChunkIndex&&) noexcept;
+
+    bool newestFirst = false;
+    std::vector<TypeNode> types;
+
+    TypeNode* FindType(uint32_t type);
+    int32_t TypeCount() const { return int32_t(types.size()); }
+    TypeNode* TypeAt(int32_t index); // 1-based, logical order
+    IndexEntry* EntryAt(TypeNode& node, int32_t index);
+    // A new entry of the type, at the logical end of its list; throws std::bad_alloc.
+    IndexEntry& Add(uint32_t type);
+    // Takes the entry out of its list (true when it was in this index); its place is reused.
+    bool Remove(IndexEntry* entry);
+    // Removes every entry of the type; the caller has dealt with their handles.
+    void RemoveType(uint32_t type);
+    // Copies text (cut to 63 characters, or at its first NUL) into the index for the entry.
+    void SetLabel(IndexEntry& entry, const char* text);
+    // Every entry in logical order.
+    template <class F> void ForEach(F&& f) {
+        for (int32_t t = 1; t <= TypeCount(); ++t) {
+            TypeNode& node = *TypeAt(t);
+            for (int32_t i = 1; i <= int32_t(node.entries.size()); ++i)
+                f(*EntryAt(node, i));
+        }
+    }
+    void Clear();
+
+private:
+    TypeNode& GetOrAddType(uint32_t type);
+
+    static constexpr size_t kEntriesPerBlock = 512;
+    static constexpr size_t kLabelBlock = 16384;
+    std::vector<std::unique_ptr<IndexEntry[]>> m_blocks;
+    size_t m_usedInLast = kEntriesPerBlock; // entries taken from the last block
+    std::vector<IndexEntry*> m_spare;       // removed entries, reused first
+    std::vector<std::unique_ptr<char[]>> m_labels;
+    size_t m_labelUsed = kLabelBlock; // bytes taken from the last label block
+    size_t m_lastType = 0;            // where the previous type lookup found its type
+};
+
+} // namespace iff
