@@ -90,20 +90,46 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     // Every offset the index holds, by offset (the last one listed wins where two are equal).
     // Compaction reports moves in the order of the old offsets, so a sorted list finds them.
     std::vector<std::pair<int32_t, int32_t*>> byOffset;
+    size_t count = 0; // the chunks replaced, seldom any, may make it grow once
+    for (iff::ChunkIndex* list : {&m_index, &m_internal})
+        for (const iff::TypeNode& node : list->types)
+            count += node.entries.size();
+    byOffset.reserve(count);
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEach([&](IndexEntry& e) {
             if (e.offset >= 0) byOffset.emplace_back(e.offset, &e.offset);
             for (int32_t& r : e.replaces)
                 byOffset.emplace_back(r, &r);
         });
-    std::stable_sort(byOffset.begin(), byOffset.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // A scan lists each type's chunks in file order, so the list is a few sorted runs: merging
+    // neighbouring runs (stably, as a sort would) costs a pass per halving of their number.
+    const auto byFirst = [](const auto& a, const auto& b) { return a.first < b.first; };
+    std::vector<size_t> runs{0};
+    for (size_t i = 1; i < byOffset.size(); ++i)
+        if (byOffset[i].first < byOffset[i - 1].first) runs.push_back(i);
+    while (runs.size() > 1) {
+        std::vector<size_t> merged;
+        for (size_t r = 0; r < runs.size(); r += 2) {
+            merged.push_back(runs[r]);
+            if (r + 1 == runs.size()) break;
+            const size_t end = r + 2 < runs.size() ? runs[r + 2] : byOffset.size();
+            std::inplace_merge(byOffset.begin() + std::ptrdiff_t(runs[r]),
+                               byOffset.begin() + std::ptrdiff_t(runs[r + 1]),
+                               byOffset.begin() + std::ptrdiff_t(end), byFirst);
+        }
+        runs.swap(merged);
+    }
     // A chunk copied behind the chain moves again later, from its new place.
     std::unordered_map<int32_t, int32_t*> behind;
     // Moves come in the order of the old offsets, so each search starts where the last one
     // matched and gallops ahead from there.
     size_t cursor = 0;
     auto lastAt = [&](int32_t from) -> size_t { // one past the last entry at or below from
+        // Mostly the move is of the next chunk on the list.
+        const size_t n = byOffset.size();
+        for (size_t next = cursor; next < cursor + 2 && next < n; ++next)
+            if (byOffset[next].first == from && (next + 1 == n || byOffset[next + 1].first > from))
+                return next + 1;
         size_t step = 1, lo = cursor;
         while (lo + step < byOffset.size() && byOffset[lo + step].first <= from) {
             lo += step;

@@ -44,7 +44,11 @@ int32_t CIffStore::ReadThrough(int32_t pos, void* buf, int32_t count) {
             const bool onwards = m_aheadLength > 0 && past >= -count && past < m_aheadSize;
             m_aheadSize = onwards ? std::min(m_aheadSize * 2, kReadAheadMost) : kReadAheadFirst;
             ForgetReads();
-            if (int32_t(m_ahead.size()) < m_aheadSize) m_ahead.resize(size_t(m_aheadSize));
+            // Once the reads go on through the file the buffer takes its largest size at once
+            // rather than anew at each step: only the pages read into take memory.
+            if (int32_t(m_ahead.size()) < m_aheadSize)
+                m_ahead.resize(
+                    size_t(m_aheadSize > kReadAheadFirst ? kReadAheadMost : m_aheadSize));
             const int32_t n = std::min(m_aheadSize, m_file->Length() - pos);
             if (!m_file->Seek(pos)) return kResErrShortRead;
             const int32_t got = m_file->Read(m_ahead.data(), n);
@@ -85,13 +89,6 @@ int32_t CIffStore::WriteAt(int32_t pos, const void* buf, int32_t count) {
     return done == count ? kResOk : kResErrShortWrite;
 }
 
-void CIffStore::ParseLink(const uint8_t* b, ChunkHeader& h) {
-    h.type = GetBE32(b);
-    h.size = int32_t(GetBE32(b + 4));
-    h.id = int16_t(GetBE16(b + 8));
-    h.flags = GetBE16(b + 10);
-}
-
 void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
     ParseLink(b, h);
     if (m_headerSize == kChunkHeaderV1) {
@@ -107,18 +104,22 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
     }
 }
 
-bool CIffStore::ReadHeaderBytes(int32_t pos, uint8_t* bytes, int32_t count) {
+const uint8_t* CIffStore::HeaderBytes(int32_t pos, int32_t count, uint8_t* scratch) {
     readFailed = false;
-    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return false;
+    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return nullptr;
     ++headerReads;
-    if (ReadAt(pos, bytes, count) == kResOk) return true;
+    // A walk of the chain parses its headers where the bytes read ahead hold them.
+    if (pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count)
+        return m_ahead.data() + (pos - m_aheadStart);
+    if (ReadThrough(pos, scratch, count) == kResOk) return scratch;
     readFailed = true;
-    return false;
+    return nullptr;
 }
 
 bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
-    uint8_t b[kChunkHeaderV2];
-    if (!ReadHeaderBytes(pos, b, m_headerSize)) return false;
+    uint8_t scratch[kChunkHeaderV2];
+    const uint8_t* b = HeaderBytes(pos, m_headerSize, scratch);
+    if (!b) return false;
     ParseHeader(b, h);
     return true;
 }
@@ -128,8 +129,9 @@ bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
 }
 
 bool CIffStore::ReadLink(int32_t pos, ChunkHeader& h) {
-    uint8_t b[12];
-    if (!ReadHeaderBytes(pos, b, int32_t(sizeof b))) return false;
+    uint8_t scratch[12];
+    const uint8_t* b = HeaderBytes(pos, int32_t(sizeof scratch), scratch);
+    if (!b) return false;
     ParseLink(b, h);
     return SaneHeader(pos, h);
 }

@@ -2,6 +2,8 @@
 // compaction. Shared by both file versions; only the chunk-header size differs.
 #pragma once
 
+#include "resource/IffFormat.h"
+
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -135,11 +137,18 @@ private:
     int32_t ReadThrough(int32_t pos, void* buf, int32_t count);
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
     // Type, size, id and flags only: all a walk of the chain needs, without the label.
-    static void ParseLink(const uint8_t* bytes, ChunkHeader& h);
+    static void ParseLink(const uint8_t* b, ChunkHeader& h) {
+        h.type = GetBE32(b);
+        h.size = int32_t(GetBE32(b + 4));
+        h.id = int16_t(GetBE16(b + 8));
+        h.flags = GetBE16(b + 10);
+    }
     // ReadChunkHeader without the label, for walks that only follow the chain.
     bool ReadLink(int32_t pos, ChunkHeader& h);
-    // The first count bytes of a header at pos that lies whole in the file; notes a failed read.
-    bool ReadHeaderBytes(int32_t pos, uint8_t* bytes, int32_t count);
+    // The first count bytes of a header at pos that lies whole in the file: where the bytes read
+    // ahead hold them, else read into scratch; nullptr (a failed read noted) when they cannot be
+    // read.
+    const uint8_t* HeaderBytes(int32_t pos, int32_t count, uint8_t* scratch);
     // A header read at pos is usable: its size holds a header, a body we take, and fits the file.
     bool SaneHeader(int32_t pos, const ChunkHeader& h) const;
     // ReadChunkHeader through the block, which is read again when it does not hold pos.

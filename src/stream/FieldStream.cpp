@@ -150,7 +150,7 @@ uint32_t CFieldStream::GetPacked(const int* classes) {
     return SignExtend(GetBits(bits), bits);
 }
 
-template <int Width> void CFieldStream::Integers(void* values, int32_t n, bool swappable) {
+template <int Width> void CFieldStream::ManyIntegers(void* values, int32_t n, bool swappable) {
     if (n <= 0 || !values) return;
     if (m_packed) {
         const int* classes = ClassesFor<Width>();
@@ -193,34 +193,9 @@ template <int Width> void CFieldStream::Integers(void* values, int32_t n, bool s
     m_position += int64_t{n} * Width;
 }
 
-void CFieldStream::Bytes(uint8_t* values, int32_t n) {
-    Integers<1>(values, n, false);
-}
-void CFieldStream::Bytes(int8_t* values, int32_t n) {
-    Integers<1>(values, n, false);
-}
-void CFieldStream::Words(int16_t* values, int32_t n) {
-    Integers<2>(values, n, true);
-}
-void CFieldStream::Words(uint16_t* values, int32_t n) {
-    Integers<2>(values, n, true);
-}
-void CFieldStream::Longs(int32_t* values, int32_t n) {
-    Integers<4>(values, n, true);
-}
-void CFieldStream::Longs(uint32_t* values, int32_t n) {
-    Integers<4>(values, n, true);
-}
-void CFieldStream::RawLongs(uint32_t* values, int32_t n) {
-    Integers<4>(values, n, false);
-}
-void CFieldStream::RawLongs(int32_t* values, int32_t n) {
-    Integers<4>(values, n, false);
-}
-void CFieldStream::RawLongs(float* values, int32_t n) {
-    static_assert(sizeof(float) == 4);
-    Integers<4>(values, n, false);
-}
+template void CFieldStream::ManyIntegers<1>(void*, int32_t, bool);
+template void CFieldStream::ManyIntegers<2>(void*, int32_t, bool);
+template void CFieldStream::ManyIntegers<4>(void*, int32_t, bool);
 
 void CFieldStream::Flag(uint8_t& value) {
     Bytes(&value, 1);

@@ -7,8 +7,10 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 class CBoundedString;
 class CTGString;
@@ -49,16 +51,19 @@ public:
 
     // n consecutive values; read mode stores into them, the other modes read them. n <= 0 does
     // nothing.
-    void Bytes(uint8_t* values, int32_t n);
-    void Bytes(int8_t* values, int32_t n);
-    void Words(int16_t* values, int32_t n);
-    void Words(uint16_t* values, int32_t n);
-    void Longs(int32_t* values, int32_t n);
-    void Longs(uint32_t* values, int32_t n);
+    void Bytes(uint8_t* values, int32_t n) { Integers<1>(values, n, false); }
+    void Bytes(int8_t* values, int32_t n) { Integers<1>(values, n, false); }
+    void Words(int16_t* values, int32_t n) { Integers<2>(values, n, true); }
+    void Words(uint16_t* values, int32_t n) { Integers<2>(values, n, true); }
+    void Longs(int32_t* values, int32_t n) { Integers<4>(values, n, true); }
+    void Longs(uint32_t* values, int32_t n) { Integers<4>(values, n, true); }
     // 32-bit values that a plain stream never byte-swaps (floating-point fields).
-    void RawLongs(uint32_t* values, int32_t n);
-    void RawLongs(int32_t* values, int32_t n);
-    void RawLongs(float* values, int32_t n);
+    void RawLongs(uint32_t* values, int32_t n) { Integers<4>(values, n, false); }
+    void RawLongs(int32_t* values, int32_t n) { Integers<4>(values, n, false); }
+    void RawLongs(float* values, int32_t n) {
+        static_assert(sizeof(float) == 4);
+        Integers<4>(values, n, false);
+    }
     // One byte through Bytes; afterwards the caller's byte is 0 or 1 (a write stores it as given).
     void Flag(uint8_t& value);
     void Flag(bool& value);
@@ -94,7 +99,46 @@ public:
     int32_t TableStatus() const { return m_tableStatus; }
 
 private:
-    template <int Width> void Integers(void* values, int32_t n, bool swappable);
+    // Records store many small fields: one value of a plain stream is handled here when it
+    // fits, everything else out of line.
+    template <int Width> void Integers(void* values, int32_t n, bool swappable) {
+        if (n == 1 && values && !m_packed) {
+            if (m_mode == Mode::Measure) {
+                m_position += Width;
+                return;
+            }
+            if (m_position + Width <= m_size) {
+                OneValue<Width>(m_buffer + m_position, values, m_swap && swappable);
+                m_position += Width;
+                return;
+            }
+        }
+        ManyIntegers<Width>(values, n, swappable);
+    }
+    template <int Width> void OneValue(uint8_t* at, void* value, bool bigEndian) {
+        if (bigEndian)
+            OneValue<Width, true>(at, value);
+        else
+            OneValue<Width, false>(at, value);
+    }
+    template <int Width, bool BigEndian> void OneValue(uint8_t* at, void* value) {
+        using Bits = std::conditional_t<Width == 1, uint8_t,
+                                        std::conditional_t<Width == 2, uint16_t, uint32_t>>;
+        constexpr auto shift = [](int b) { return BigEndian ? 8 * (Width - 1 - b) : 8 * b; };
+        Bits v = 0;
+        if (m_mode == Mode::Read) {
+            uint32_t read = 0;
+            for (int b = 0; b < Width; ++b)
+                read |= uint32_t{at[b]} << shift(b);
+            v = static_cast<Bits>(read);
+            std::memcpy(value, &v, Width);
+        } else {
+            std::memcpy(&v, value, Width);
+            for (int b = 0; b < Width; ++b)
+                at[b] = static_cast<uint8_t>(uint32_t{v} >> shift(b));
+        }
+    }
+    template <int Width> void ManyIntegers(void* values, int32_t n, bool swappable);
     void PutBits(uint64_t value, int bits);
     uint32_t GetBits(int bits);
     void PutPacked(int32_t value, const int* classes);
