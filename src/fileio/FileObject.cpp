@@ -38,6 +38,7 @@ int32_t CFileObject::Read(void* buf, int32_t count) {
     if (m_handle == kNoPlatformFile || !buf || count <= 0) return 0;
     count = ClampCount(m_position, count);
     int64_t got = PlatformFiles().Read(m_handle, buf, count);
+    if (got < 0 || got > count) m_positionKnown = false;
     if (got <= 0) return 0;
     if (got > count) got = count; // never trust a count beyond what was asked
     m_position += static_cast<int32_t>(got);
@@ -49,6 +50,7 @@ int32_t CFileObject::Write(const void* buf, int32_t count) {
     count = ClampCount(m_position, count);
     if (count <= 0) return 0;
     int64_t put = PlatformFiles().Write(m_handle, buf, count);
+    if (put < 0 || put > count) m_positionKnown = false;
     if (put <= 0) return 0;
     if (put > count) put = count;
     m_position += static_cast<int32_t>(put);
@@ -58,17 +60,23 @@ int32_t CFileObject::Write(const void* buf, int32_t count) {
 
 bool CFileObject::Seek(int32_t offset) {
     if (m_handle == kNoPlatformFile || offset < 0 || offset > m_length) return false;
+    // Chunks are mostly read and written where the last transfer ended.
+    if (m_positionKnown && offset == m_position) return true;
+    m_positionKnown = false;
     if (PlatformFiles().Seek(m_handle, offset) != offset) return false;
     m_position = offset;
+    m_positionKnown = true;
     return true;
 }
 
 bool CFileObject::SetLength(int32_t newLength) {
     if (newLength > m_length) {
         if (m_handle == kNoPlatformFile) return false;
+        m_positionKnown = false;
         if (PlatformFiles().Seek(m_handle, newLength) != newLength) return false;
         // Position and length follow at once, even if the end cannot be set below.
         m_position = newLength;
+        m_positionKnown = true;
         m_length = newLength;
     } else if (!Seek(newLength)) {
         return false;

@@ -41,6 +41,8 @@ private:
     PlatformFile m_handle;
     int32_t m_length;
     int32_t m_position = 0;
+    // The platform's position is m_position: false after a failed or untrustworthy transfer.
+    bool m_positionKnown = true;
     bool m_writable;
 };
 
