@@ -137,7 +137,13 @@ bool CIffStore::ReadLink(int32_t pos, ChunkHeader& h) {
 }
 
 int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {
-    uint8_t b[kChunkHeaderV2] = {};
+    uint8_t b[kChunkHeaderV2];
+    FormatHeader(h, b);
+    return WriteAt(pos, b, m_headerSize);
+}
+
+void CIffStore::FormatHeader(const ChunkHeader& h, uint8_t* b) const {
+    std::memset(b, 0, size_t(m_headerSize));
     PutBE32(b, h.type);
     PutBE32(b + 4, uint32_t(h.size));
     PutBE16(b + 8, uint16_t(h.id));
@@ -148,16 +154,19 @@ int32_t CIffStore::WriteChunkHeader(int32_t pos, const ChunkHeader& h) {
         for (int n = 0; n < kMaxLabelChars && h.label[n] != 0; ++n)
             b[12 + n] = uint8_t(h.label[n]);
     }
-    return WriteAt(pos, b, m_headerSize);
 }
 
-int32_t CIffStore::WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like) {
+ChunkHeader CIffStore::FreeHeader(int32_t size, const ChunkHeader* like) {
     ChunkHeader h;
     if (like) h = Placeholder(*like);
     h.type = kTypeFree;
     h.size = size;
     h.flags = uint16_t(h.flags | kFlagFree);
-    return WriteChunkHeader(pos, h);
+    return h;
+}
+
+int32_t CIffStore::WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like) {
+    return WriteChunkHeader(pos, FreeHeader(size, like));
 }
 
 ChunkHeader CIffStore::Placeholder(const ChunkHeader& h) {
@@ -352,16 +361,20 @@ int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, i
         }
         at += c.size;
     }
-    // The same order as a single chunk's move: a free chunk covers the whole gap while the
-    // packed bytes go in behind its first header, the rest of the gap gets its own header, and
-    // the first chunk's header, written last, brings every copy in at once. Only then does the
-    // old window (its copies and free chunks) join the rest, in one header write.
+    // The same order as a single chunk's move: a free chunk covering the whole gap goes in
+    // with the packed bytes behind its header (one write), the rest of the gap gets its own
+    // header, and the first chunk's header, written last, brings every copy in at once. Only
+    // then does the old window (its copies and free chunks) join the rest, in one header write:
+    // a first header cut short leaves a free chunk, and the old copies must still be there.
     const int32_t to = from - shift;
-    const uint8_t* bytes = block.packed.data();
+    uint8_t* bytes = block.packed.data();
     ChunkHeader first;
     ParseHeader(bytes, first);
-    if (int32_t e = WriteFreeHeader(to, shift, &first)) return e;
-    if (int32_t e = WriteAt(to + m_headerSize, bytes + m_headerSize, used - m_headerSize)) return e;
+    uint8_t own[kChunkHeaderV2];
+    std::memcpy(own, bytes, size_t(m_headerSize));
+    FormatHeader(FreeHeader(shift, &first), bytes);
+    if (int32_t e = WriteAt(to, bytes, used)) return e;
+    std::memcpy(bytes, own, size_t(m_headerSize));
     if (int32_t e = WriteFreeHeader(to + used, shift - used)) return e;
     if (int32_t e = WriteAt(to, bytes, m_headerSize)) return e;
     if (moved) {

@@ -158,7 +158,11 @@ private:
     // behind them. Free chunks (and maps, with dropMaps) of the window join the free space.
     int32_t MoveWindow(CompactBlock& block, int32_t from, int32_t span, int32_t used, int32_t shift,
                        bool dropMaps, const std::function<void(int32_t, int32_t)>& moved);
+    // The header of a free chunk of size bytes, a placeholder for like when given.
+    static ChunkHeader FreeHeader(int32_t size, const ChunkHeader* like = nullptr);
     int32_t WriteFreeHeader(int32_t pos, int32_t size, const ChunkHeader* like = nullptr);
+    // The header's bytes on disk (m_headerSize of them).
+    void FormatHeader(const ChunkHeader& h, uint8_t* bytes) const;
     // Copies the chunk of size bytes at from to to, its header last: until then a free chunk of
     // cover bytes stands at to, and rest bytes (if any) behind the copy become a free chunk.
     int32_t CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cover, int32_t rest,
