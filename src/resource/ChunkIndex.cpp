@@ -31,18 +31,6 @@ TypeNode& ChunkIndex::GetOrAddType(uint32_t type) {
     return types.back();
 }
 
-TypeNode* ChunkIndex::TypeAt(int32_t index) {
-    const int32_t n = TypeCount();
-    if (index < 1 || index > n) return nullptr;
-    return &types[size_t(newestFirst ? n - index : index - 1)];
-}
-
-IndexEntry* ChunkIndex::EntryAt(TypeNode& node, int32_t index) {
-    const int32_t n = int32_t(node.entries.size());
-    if (index < 1 || index > n) return nullptr;
-    return node.entries[size_t(newestFirst ? n - index : index - 1)];
-}
-
 IndexEntry& ChunkIndex::Add(uint32_t type) {
     TypeNode& node = GetOrAddType(type);
     IndexEntry* entry = nullptr;

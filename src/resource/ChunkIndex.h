@@ -46,8 +46,16 @@ public:
 
     TypeNode* FindType(uint32_t type);
     int32_t TypeCount() const { return int32_t(types.size()); }
-    TypeNode* TypeAt(int32_t index); // 1-based, logical order
-    IndexEntry* EntryAt(TypeNode& node, int32_t index);
+    TypeNode* TypeAt(int32_t index) { // 1-based, logical order
+        const size_t n = types.size();
+        if (index < 1 || size_t(index) > n) return nullptr;
+        return &types[newestFirst ? n - size_t(index) : size_t(index) - 1];
+    }
+    IndexEntry* EntryAt(TypeNode& node, int32_t index) {
+        const size_t n = node.entries.size();
+        if (index < 1 || size_t(index) > n) return nullptr;
+        return node.entries[newestFirst ? n - size_t(index) : size_t(index) - 1];
+    }
     // A new entry of the type, at the logical end of its list; throws std::bad_alloc.
     IndexEntry& Add(uint32_t type);
     // Takes the entry out of its list (true when it was in this index); its place is reused.

@@ -229,14 +229,11 @@ void CFieldStream::InlineText(const char*& text, int32_t& length) {
             text = start;
             length = static_cast<int32_t>(nul ? static_cast<const char*>(nul) - start : room);
         }
-    } else if (m_mode == Mode::Write) {
-        if (m_position + length + 1 <= m_size)
-            memcpy(m_buffer + m_position, text, static_cast<size_t>(length) + 1);
-        else
-            m_short = true;
+        m_position += int64_t{length} + 1;
+        if (m_position & 1) ++m_position;
+    } else {
+        PutInline(text, length);
     }
-    m_position += int64_t{length} + 1;
-    if (m_position & 1) ++m_position;
 }
 
 // String through the table: the text read back (never null), or the text given.
@@ -265,7 +262,7 @@ void CFieldStream::Text(CTGString& text) {
     if (m_mode == Mode::Read) text.Assign(at, static_cast<uint32_t>(length));
 }
 
-void CFieldStream::PutText(const char* text, int32_t length) {
+void CFieldStream::PutTextElsewhere(const char* text, int32_t length) {
     if (m_viaTable) {
         TableText(text);
         return;

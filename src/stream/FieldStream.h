@@ -73,7 +73,12 @@ public:
     void Text(CBoundedString& text);
     // Writing and measuring: a NUL-terminated text of length bytes stored as Text stores it,
     // without a copy into a string object first. Reading passes over one string.
-    void PutText(const char* text, int32_t length);
+    void PutText(const char* text, int32_t length) {
+        if (!m_viaTable && !m_packed && m_mode != Mode::Read)
+            PutInline(text, length);
+        else
+            PutTextElsewhere(text, length);
+    }
 
     // From now on integers are bit fields.
     void EnablePacking();
@@ -144,6 +149,18 @@ private:
     void PutPacked(int32_t value, const int* classes);
     uint32_t GetPacked(const int* classes);
     void InlineText(const char*& text, int32_t& length);
+    // Writing or measuring an inline string: its bytes and NUL, padded to an even offset.
+    void PutInline(const char* text, int32_t length) {
+        if (m_mode == Mode::Write) {
+            if (m_position + length + 1 <= m_size)
+                std::memcpy(m_buffer + m_position, text, static_cast<size_t>(length) + 1);
+            else
+                m_short = true;
+        }
+        m_position += int64_t{length} + 1;
+        if (m_position & 1) ++m_position;
+    }
+    void PutTextElsewhere(const char* text, int32_t length);
     const char* TableText(const char* text);
 
     uint8_t* m_buffer = nullptr;
