@@ -12,12 +12,21 @@ ChunkIndex::~ChunkIndex() = default;
 ChunkIndex::ChunkIndex(ChunkIndex&&) noexcept = default;
 ChunkIndex& ChunkIndex::operator=(ChunkIndex&&) noexcept = default;
 
+namespace {
+
+size_t MemoSlot(uint32_t type) {
+    return (type * 0x9E3779B1u) >> 29;
+}
+
+} // namespace
+
 TypeNode* ChunkIndex::FindType(uint32_t type) {
-    // Lookups come in runs of one type (a scan, a map, the chunks of a type in turn).
-    if (m_lastType < types.size() && types[m_lastType].type == type) return &types[m_lastType];
+    // Lookups come in runs of a few types (a scan, a map, the chunks of a type in turn).
+    uint32_t& memo = m_typeMemo[MemoSlot(type)];
+    if (memo < types.size() && types[memo].type == type) return &types[memo];
     for (size_t i = 0; i < types.size(); ++i)
         if (types[i].type == type) {
-            m_lastType = i;
+            memo = uint32_t(i);
             return &types[i];
         }
     return nullptr;
@@ -27,7 +36,7 @@ TypeNode& ChunkIndex::GetOrAddType(uint32_t type) {
     if (TypeNode* node = FindType(type)) return *node;
     types.emplace_back();
     types.back().type = type;
-    m_lastType = types.size() - 1;
+    m_typeMemo[MemoSlot(type)] = uint32_t(types.size() - 1);
     return types.back();
 }
 
@@ -98,7 +107,7 @@ void ChunkIndex::Clear() {
     m_usedInLast = kEntriesPerBlock;
     m_labels.clear();
     m_labelUsed = kLabelBlock;
-    m_lastType = 0;
+    m_typeMemo = {};
 }
 
 } // namespace iff

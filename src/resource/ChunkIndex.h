@@ -3,6 +3,7 @@
 // index keeps entries and labels in blocks of its own rather than one allocation apiece.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -10,6 +11,28 @@
 class CChunk;
 
 namespace iff {
+
+// Offsets of the chunks on disk an entry supersedes: seldom any, so until then they take no
+// more than a pointer.
+class OffsetList {
+public:
+    bool empty() const { return !m_list || m_list->empty(); }
+    int32_t back() const { return m_list->back(); }
+    void pop_back() { m_list->pop_back(); }
+    void push_back(int32_t offset) { List().push_back(offset); }
+    void append(const OffsetList& more) {
+        if (!more.empty()) List().insert(m_list->end(), more.m_list->begin(), more.m_list->end());
+    }
+    int32_t* begin() { return m_list ? m_list->data() : nullptr; }
+    int32_t* end() { return m_list ? m_list->data() + m_list->size() : nullptr; }
+
+private:
+    std::vector<int32_t>& List() {
+        if (!m_list) m_list = std::make_unique<std::vector<int32_t>>();
+        return *m_list;
+    }
+    std::unique_ptr<std::vector<int32_t>> m_list;
+};
 
 struct IndexEntry {
     uint32_t type = 0;
@@ -22,7 +45,7 @@ struct IndexEntry {
     const char* label = "";
     // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
     // freed only once this one is written.
-    std::vector<int32_t> replaces;
+    OffsetList replaces;
     CChunk* handle = nullptr;
 };
 
@@ -84,7 +107,9 @@ private:
     std::vector<IndexEntry*> m_spare;       // removed entries, reused first
     std::vector<std::unique_ptr<char[]>> m_labels;
     size_t m_labelUsed = kLabelBlock; // bytes taken from the last label block
-    size_t m_lastType = 0;            // where the previous type lookup found its type
+    // Where recent lookups found their types, by a hash of the type: runs of a few types in
+    // turn find theirs at once. Each place is checked before it is used.
+    std::array<uint32_t, 8> m_typeMemo{};
 };
 
 } // namespace iff

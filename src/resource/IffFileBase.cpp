@@ -461,7 +461,7 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     // write that fails (or a crash) never leaves the file without either of them.
     while (IndexEntry* old = FindById(type, id, match)) {
         if (old->offset >= 0) e->replaces.push_back(old->offset);
-        e->replaces.insert(e->replaces.end(), old->replaces.begin(), old->replaces.end());
+        e->replaces.append(old->replaces);
         if (old->nameKey != e->nameKey) ForgetLabel(*old);
         CChunk* oldHandle = old->handle;
         RemoveEntry(old);
