@@ -21,17 +21,24 @@ public:
     std::string redirect; // when set, every open goes to this file instead
     int64_t sizeOverride = -1;
     bool failSeek = false, failSetEnd = false, failFlush = false, failWrite = false;
+    bool failRead = false, readTooMuch = false;
+    int seeks = 0;
 
     PlatformFile Open(const char* path, PlatformAccess access, PlatformOpen how,
                       const PlatformOpenOptions& options) override {
         opened.emplace_back(path);
         return real.Open(redirect.empty() ? path : redirect.c_str(), access, how, options);
     }
-    int64_t Read(PlatformFile f, void* buf, int64_t n) override { return real.Read(f, buf, n); }
+    int64_t Read(PlatformFile f, void* buf, int64_t n) override {
+        if (failRead) return -1;
+        const int64_t got = real.Read(f, buf, n);
+        return readTooMuch && got >= 0 ? got + 1 : got;
+    }
     int64_t Write(PlatformFile f, const void* buf, int64_t n) override {
         return failWrite ? -1 : real.Write(f, buf, n);
     }
     int64_t Seek(PlatformFile f, int64_t offset) override {
+        ++seeks;
         return failSeek ? -1 : real.Seek(f, offset);
     }
     bool SetEnd(PlatformFile f) override { return !failSetEnd && real.SetEnd(f); }
@@ -175,6 +182,56 @@ TEST(FileObject, FailureStatesOfSeekAndSetLength) {
     files.failWrite = true;
     EXPECT_EQ(file->Write("ab", 2), 0);
     EXPECT_EQ(file->Position(), 5);
+}
+
+// A seek to where the file stands asks nothing of the platform, unless a transfer went wrong and
+// the platform's position can no longer be trusted to be ours.
+TEST(FileObject, SeeksOnlyWhereThePositionMoves) {
+    ScratchDir dir;
+    std::string path = dir.Write("f.bin", "0123456789");
+    CFaultyFiles files;
+    CPlatformFilesScope scope(files);
+    auto file = OpenFileObject(path.c_str(), true);
+    ASSERT_TRUE(file);
+    char buf[4] = {};
+    ASSERT_TRUE(file->Seek(0));
+    ASSERT_EQ(file->Read(buf, 2), 2);
+    ASSERT_TRUE(file->Seek(2)); // where the read ended
+    EXPECT_EQ(files.seeks, 0);
+    ASSERT_TRUE(file->Seek(6));
+    EXPECT_EQ(files.seeks, 1);
+    ASSERT_EQ(file->Write("ab", 2), 2);
+    ASSERT_TRUE(file->Seek(8));
+    EXPECT_EQ(files.seeks, 1);
+
+    // After a failed read, a failed write, a read that claims too much or a failed seek, the
+    // next seek goes to the platform even to the same offset, and the bytes come from there.
+    for (int fault = 0; fault < 4; ++fault) {
+        ASSERT_TRUE(file->Seek(4));
+        const int before = files.seeks;
+        files.failRead = fault == 0;
+        files.failWrite = fault == 1;
+        files.readTooMuch = fault == 2;
+        files.failSeek = fault == 3;
+        switch (fault) {
+        case 0:
+            EXPECT_EQ(file->Read(buf, 2), 0);
+            break;
+        case 1:
+            EXPECT_EQ(file->Write("xy", 2), 0);
+            break;
+        case 2:
+            EXPECT_EQ(file->Read(buf, 2), 2);
+            break;
+        default:
+            EXPECT_FALSE(file->Seek(1));
+        }
+        files.failRead = files.failWrite = files.readTooMuch = files.failSeek = false;
+        ASSERT_TRUE(file->Seek(fault == 2 ? 6 : 4)) << fault;
+        EXPECT_EQ(files.seeks, before + (fault == 3 ? 2 : 1)) << fault;
+        ASSERT_EQ(file->Read(buf, 2), 2);
+        EXPECT_EQ(std::string(buf, 2), fault == 2 ? "ab" : "45") << fault;
+    }
 }
 
 TEST(FileObject, FilesOf2GBAndMoreAreNotOpened) {

@@ -506,6 +506,30 @@ TEST(FieldStreamBounds, WritePastTheEndWritesNothingMore) {
         EXPECT_EQ(backing2[i], 0xA3) << i;
 }
 
+// A run of values that only partly fits: those that fit are moved, the rest read as zeros or
+// are dropped, and nothing past the end is touched.
+TEST(FieldStreamBounds, RunsCutByTheEndMoveWhatFits) {
+    Bytes backing = Body(12);
+    CFieldStream write(backing.data(), 7, Mode::Write, true);
+    int32_t longs[3] = {0x01020304, 0x05060708, 0x090A0B0C};
+    write.Longs(longs, 3);
+    EXPECT_TRUE(write.IsShort());
+    EXPECT_EQ(write.Position(), 12);
+    const Bytes expected = {0x01, 0x02, 0x03, 0x04};
+    EXPECT_EQ(Bytes(backing.begin(), backing.begin() + 4), expected);
+    for (size_t i = 4; i < backing.size(); ++i)
+        EXPECT_EQ(backing[i], 0xA3) << i;
+
+    Bytes body = {0x01, 0x02, 0x03, 0x04, 0x05};
+    CFieldStream read(body.data(), 5);
+    int16_t words[3] = {7, 7, 7};
+    read.Words(words, 3);
+    EXPECT_TRUE(read.IsShort());
+    EXPECT_EQ(words[0], 0x0201);
+    EXPECT_EQ(words[1], 0x0403);
+    EXPECT_EQ(words[2], 0);
+}
+
 TEST(FieldStreamBounds, ExactFitIsNotShort) {
     Bytes body = Body(6);
     CFieldStream write(body.data(), 6, Mode::Write);

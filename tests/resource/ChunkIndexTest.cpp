@@ -1,0 +1,151 @@
+#include "resource/ChunkIndex.h"
+
+#include "resource/IffFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using iff::ChunkIndex;
+using iff::IndexEntry;
+
+constexpr uint32_t kA = MakeTypeCode("AAAA");
+constexpr uint32_t kB = MakeTypeCode("BBBB");
+constexpr uint32_t kC = MakeTypeCode("CCCC");
+
+std::vector<int16_t> Ids(ChunkIndex& index) {
+    std::vector<int16_t> ids;
+    index.ForEach([&](IndexEntry& e) { ids.push_back(e.id); });
+    return ids;
+}
+
+IndexEntry& Put(ChunkIndex& index, uint32_t type, int16_t id, const char* label = "") {
+    IndexEntry& e = index.Add(type);
+    e.id = id;
+    index.SetLabel(e, label);
+    return e;
+}
+
+TEST(ChunkIndex, ListsByTypeInEitherOrder) {
+    for (bool newestFirst : {false, true}) {
+        ChunkIndex index;
+        index.newestFirst = newestFirst;
+        Put(index, kA, 1);
+        Put(index, kB, 2);
+        Put(index, kA, 3);
+        ASSERT_EQ(index.TypeCount(), 2);
+        EXPECT_EQ(index.TypeAt(1)->type, newestFirst ? kB : kA);
+        EXPECT_EQ(index.TypeAt(3), nullptr);
+        EXPECT_EQ(index.TypeAt(0), nullptr);
+        iff::TypeNode& a = *index.FindType(kA);
+        EXPECT_EQ(index.EntryAt(a, 1)->id, newestFirst ? 3 : 1);
+        EXPECT_EQ(index.EntryAt(a, 3), nullptr);
+        EXPECT_EQ(Ids(index),
+                  newestFirst ? std::vector<int16_t>({2, 3, 1}) : std::vector<int16_t>({1, 3, 2}));
+    }
+}
+
+// An entry stays where it is while others come and go; a removed one comes back as new.
+TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
+    ChunkIndex index;
+    std::vector<IndexEntry*> entries;
+    for (int16_t i = 0; i < 1500; ++i) // several blocks
+        entries.push_back(&Put(index, i % 3 ? kA : kB, i));
+    for (int16_t i = 0; i < 1500; ++i)
+        ASSERT_EQ(entries[size_t(i)]->id, i);
+
+    IndexEntry* gone = entries[7];
+    gone->offset = 700;
+    gone->replaces.push_back(64);
+    EXPECT_TRUE(index.Remove(gone));
+    EXPECT_FALSE(index.Remove(gone)) << "no longer listed";
+    ChunkIndex other;
+    EXPECT_FALSE(other.Remove(entries[8])) << "not this index's";
+
+    IndexEntry& again = index.Add(kC);
+    EXPECT_EQ(&again, gone);
+    EXPECT_EQ(again.type, kC);
+    EXPECT_EQ(again.offset, -1);
+    EXPECT_EQ(again.id, 0);
+    EXPECT_STREQ(again.label, "");
+    EXPECT_TRUE(again.replaces.empty());
+    EXPECT_EQ(again.handle, nullptr);
+}
+
+// Removing a type's last entry, or the whole type, drops the type; lookups of the other types
+// still find them, wherever they now stand.
+TEST(ChunkIndex, TypesGoWithTheirLastEntry) {
+    ChunkIndex index;
+    IndexEntry& a = Put(index, kA, 1);
+    Put(index, kB, 2);
+    Put(index, kC, 3);
+    Put(index, kC, 4);
+    ASSERT_NE(index.FindType(kC), nullptr); // remembered where it stands
+    EXPECT_TRUE(index.Remove(&a));
+    EXPECT_EQ(index.FindType(kA), nullptr);
+    ASSERT_NE(index.FindType(kC), nullptr);
+    EXPECT_EQ(index.FindType(kC)->entries.size(), 2u);
+    index.RemoveType(kB);
+    EXPECT_EQ(index.FindType(kB), nullptr);
+    EXPECT_EQ(index.FindType(kC)->type, kC);
+    EXPECT_EQ(Ids(index), std::vector<int16_t>({3, 4}));
+    index.RemoveType(kB); // nothing left to remove
+    EXPECT_EQ(index.TypeCount(), 1);
+}
+
+TEST(ChunkIndex, LabelsAreCutAndKeptWhileTheIndexLives) {
+    ChunkIndex index;
+    const std::string longest(iff::kMaxLabelChars, 'x');
+    IndexEntry& cut = Put(index, kA, 1, (longest + "yz").c_str());
+    EXPECT_EQ(std::string(cut.label), longest);
+    IndexEntry& none = Put(index, kA, 2, nullptr);
+    EXPECT_STREQ(none.label, "");
+    // Enough labels for several blocks: every one still reads as it was set.
+    std::vector<IndexEntry*> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back(&Put(index, kB, int16_t(i), (std::to_string(i) + longest).c_str()));
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(std::string(many[size_t(i)]->label),
+                  (std::to_string(i) + longest).substr(0, iff::kMaxLabelChars));
+    // A label set again from its own text.
+    index.SetLabel(cut, cut.label);
+    EXPECT_EQ(std::string(cut.label), longest);
+}
+
+// Moving an index moves its entries and labels along; the index moved from starts afresh.
+TEST(ChunkIndex, MovingKeepsEntriesAndLeavesAnEmptyIndex) {
+    ChunkIndex from;
+    IndexEntry& e = Put(from, kA, 5, "kept");
+    ChunkIndex to = std::move(from);
+    ASSERT_NE(to.FindType(kA), nullptr);
+    EXPECT_EQ(to.EntryAt(*to.FindType(kA), 1), &e);
+    EXPECT_STREQ(e.label, "kept");
+    IndexEntry& fresh = Put(from, kB, 6, "new");
+    EXPECT_EQ(Ids(from), std::vector<int16_t>({6}));
+    EXPECT_STREQ(fresh.label, "new");
+    to = std::move(from);
+    EXPECT_EQ(Ids(to), std::vector<int16_t>({6}));
+}
+
+TEST(ChunkIndex, ReplacedOffsetsAreKeptInOrder) {
+    iff::OffsetList list;
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.begin(), list.end());
+    iff::OffsetList more;
+    list.append(more); // nothing to add
+    EXPECT_TRUE(list.empty());
+    more.push_back(300);
+    more.push_back(400);
+    list.push_back(100);
+    list.append(more);
+    std::vector<int32_t> seen(list.begin(), list.end());
+    EXPECT_EQ(seen, std::vector<int32_t>({100, 300, 400}));
+    EXPECT_EQ(list.back(), 400);
+    list.pop_back();
+    EXPECT_EQ(list.back(), 300);
+}
+
+} // namespace
