@@ -1,5 +1,6 @@
 #include "Json8.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -9,14 +10,34 @@ namespace cli {
 
 namespace {
 
+// Bytes a JSON string holds as they are: printable ASCII but the quote and the backslash.
+constexpr std::array<bool, 256> kPlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (int b = 0x20; b <= 0x7E; ++b)
+        plain[size_t(b)] = b != '"' && b != '\\';
+    return plain;
+}();
+
 // Appends the escaped form of 8-bit text, quotes included; printable runs go in whole.
 void AppendQuoted(std::string& s, std::string_view bytes) {
+    const char* const p = bytes.data();
+    size_t i = 0;
+    while (i < bytes.size() && kPlainBytes[static_cast<unsigned char>(p[i])])
+        ++i;
+    if (i == bytes.size()) { // mostly: one piece between the quotes
+        const size_t at = s.size();
+        s.resize(at + bytes.size() + 2);
+        s[at] = '"';
+        if (!bytes.empty()) std::memcpy(s.data() + at + 1, p, bytes.size());
+        s.back() = '"';
+        return;
+    }
     s += '"';
     size_t run = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 0x20 && b <= 0x7E && b != '"' && b != '\\') continue;
-        s.append(bytes, run, i - run);
+    for (; i < bytes.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(p[i]);
+        if (kPlainBytes[b]) continue;
+        s.append(p + run, i - run);
         run = i + 1;
         if (b == '"' || b == '\\') {
             s += '\\';
@@ -27,7 +48,7 @@ void AppendQuoted(std::string& s, std::string_view bytes) {
             s.append(esc, sizeof esc);
         }
     }
-    s.append(bytes, run, bytes.size() - run);
+    s.append(p + run, bytes.size() - run);
     s += '"';
 }
 
