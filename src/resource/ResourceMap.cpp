@@ -4,8 +4,9 @@
 #include "resource/IffFormat.h"
 #include "stream/FieldStream.h"
 
+#include <algorithm>
 #include <cstring>
-#include <unordered_set>
+#include <vector>
 
 uint32_t CResourceMap::KindTag() const {
     return iff::kTypeMap;
@@ -67,14 +68,16 @@ bool ReadResourceMapBody(const uint8_t* body, int32_t size, int32_t fileLength,
     CResourceMap map(index, freeSpace);
     if (ReadStoredBody(body, size, map) != kResOk) return false;
     if (freeSpace < 0 || freeSpace > fileLength) return false;
-    std::unordered_set<int32_t> offsets;
+    std::vector<int32_t> offsets;
     bool ok = true;
     index.ForEach([&](iff::IndexEntry& e) {
         if (e.type == iff::kTypeMap && e.id == 0) ok = false;
         if (e.offset < iff::kFileHeaderSize || e.offset > fileLength - iff::kChunkHeaderV2)
             ok = false;
-        if (!offsets.insert(e.offset).second) ok = false;
+        offsets.push_back(e.offset);
         if (e.diskFlags & iff::kFlagFree) ok = false;
     });
-    return ok;
+    // No two entries at one offset.
+    std::sort(offsets.begin(), offsets.end());
+    return ok && std::adjacent_find(offsets.begin(), offsets.end()) == offsets.end();
 }
