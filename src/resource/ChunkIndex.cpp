@@ -83,7 +83,11 @@ void ChunkIndex::RemoveType(uint32_t type) {
 }
 
 void ChunkIndex::SetLabel(IndexEntry& entry, const char* text) {
-    const size_t n = text ? strnlen(text, size_t(kMaxLabelChars)) : 0;
+    SetLabel(entry, text, size_t(kMaxLabelChars));
+}
+
+void ChunkIndex::SetLabel(IndexEntry& entry, const char* text, size_t length) {
+    const size_t n = text ? strnlen(text, std::min(length, size_t(kMaxLabelChars))) : 0;
     if (n == 0) {
         entry.label = "";
         return;

@@ -87,6 +87,8 @@ public:
     void RemoveType(uint32_t type);
     // Copies text (cut to 63 characters, or at its first NUL) into the index for the entry.
     void SetLabel(IndexEntry& entry, const char* text);
+    // The same for length bytes of text, which need not be NUL-terminated.
+    void SetLabel(IndexEntry& entry, const char* text, size_t length);
     // Every entry in logical order.
     template <class F> void ForEach(F&& f) {
         for (int32_t t = 1; t <= TypeCount(); ++t) {

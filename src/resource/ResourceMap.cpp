@@ -1,6 +1,5 @@
 #include "resource/ResourceMap.h"
 
-#include "common/BoundedString.h"
 #include "resource/IffFormat.h"
 #include "stream/FieldStream.h"
 
@@ -50,14 +49,14 @@ void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
             stream.Longs(&read.offset, 1);
             stream.Words(&read.id, 1);
             stream.Words(&read.diskFlags, 1);
-            CFixedString<64> label;
-            stream.Text(label);
+            int32_t length = 0;
+            const char* label = stream.ViewText(length);
             if (stream.IsShort()) break;
             iff::IndexEntry& e = m_index.Add(type);
             e.offset = read.offset;
             e.id = read.id;
             e.flags = e.diskFlags = read.diskFlags;
-            m_index.SetLabel(e, label.Text());
+            m_index.SetLabel(e, label, size_t(length));
         }
     }
 }

@@ -270,6 +270,19 @@ void CFieldStream::PutTextElsewhere(const char* text, int32_t length) {
     InlineText(text, length);
 }
 
+const char* CFieldStream::ViewText(int32_t& length) {
+    length = 0;
+    if (m_mode != Mode::Read) return nullptr;
+    if (m_viaTable) {
+        const char* got = TableText(nullptr);
+        length = static_cast<int32_t>(strlen(got));
+        return got;
+    }
+    const char* text = "";
+    InlineText(text, length);
+    return text;
+}
+
 void CFieldStream::Text(CBoundedString& text) {
     if (m_viaTable) {
         const char* got = TableText(text.Text());

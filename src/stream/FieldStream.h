@@ -79,6 +79,11 @@ public:
         else
             PutTextElsewhere(text, length);
     }
+    // Reading, the other way round: one string as it lies, without a copy into a string object
+    // (inline: in the buffer, its length bytes not NUL-terminated when the stream ran short;
+    // through a table: the table's text). Valid while the buffer and the table are unchanged.
+    // Other modes give nullptr and a length of 0.
+    const char* ViewText(int32_t& length);
 
     // From now on integers are bit fields.
     void EnablePacking();

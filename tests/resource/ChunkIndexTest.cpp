@@ -110,6 +110,12 @@ TEST(ChunkIndex, LabelsAreCutAndKeptWhileTheIndexLives) {
     for (int i = 0; i < 2000; ++i)
         ASSERT_EQ(std::string(many[size_t(i)]->label),
                   (std::to_string(i) + longest).substr(0, iff::kMaxLabelChars));
+    // Bytes counted rather than NUL-terminated: only those counted, still cut at a NUL.
+    const char bytes[] = {'a', 'b', 'c', 'd'};
+    index.SetLabel(none, bytes, 3);
+    EXPECT_STREQ(none.label, "abc");
+    index.SetLabel(none, "x\0y", 3);
+    EXPECT_STREQ(none.label, "x");
     // A label set again from its own text.
     index.SetLabel(cut, cut.label);
     EXPECT_EQ(std::string(cut.label), longest);

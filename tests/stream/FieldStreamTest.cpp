@@ -418,6 +418,42 @@ TEST(FieldStreamText, TableStatusesAreKept) {
     EXPECT_EQ(write.TableStatus(), -40);
 }
 
+// Strings read where they lie: the same texts and positions as reading them into strings, an
+// unterminated last one cut by the end, the table's text in table mode, nothing in other modes.
+TEST(FieldStreamText, ViewedTextsAreTheTextsRead) {
+    Bytes body = {'a', 'b', 0, 0, 0, 'x', 'y', 'z'};
+    CFieldStream read(body.data(), int32_t(body.size()));
+    int32_t length = -1;
+    const char* text = read.ViewText(length);
+    EXPECT_EQ(std::string(text, size_t(length)), "ab");
+    EXPECT_EQ(read.Position(), 4) << "padded to an even offset";
+    text = read.ViewText(length);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(read.Position(), 6);
+    EXPECT_FALSE(read.IsShort());
+    text = read.ViewText(length);
+    EXPECT_EQ(std::string(text, size_t(length)), "yz");
+    EXPECT_TRUE(read.IsShort());
+    text = read.ViewText(length);
+    EXPECT_EQ(length, 0);
+    EXPECT_STREQ(text, "");
+
+    MemoryTableStore store;
+    store.strings = {{1, "one"}};
+    CFieldStream viaTable(nullptr, 0, Mode::Read);
+    viaTable.AttachStringTable(nullptr, 1, 2, MemoryTableFactory(store));
+    text = viaTable.ViewText(length);
+    EXPECT_EQ(std::string(text, size_t(length)), "one");
+    text = viaTable.ViewText(length);
+    EXPECT_EQ(length, 0);
+    EXPECT_STREQ(text, "");
+
+    CFieldStream measure;
+    EXPECT_EQ(measure.ViewText(length), nullptr);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(measure.Position(), 0);
+}
+
 TEST(FieldStreamText, NoFactoryMeansStringsAreDropped) {
     CFieldStream write(nullptr, 0, Mode::Write);
     write.AttachStringTable(nullptr, 1, 2, nullptr);
