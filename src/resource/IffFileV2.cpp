@@ -100,7 +100,8 @@ bool CIffFileV2::LoadMap(int32_t offset) {
         h.type != iff::kTypeMap)
         return false;
     // The size is bounded by the file length, so this allocation is never larger than the file.
-    std::vector<uint8_t> body(size_t(h.size - iff::kChunkHeaderV2));
+    iff::RawBytes body; // every byte is read into
+    body.resize(size_t(h.size - iff::kChunkHeaderV2));
     if (m_store.ReadAt(offset + iff::kChunkHeaderV2, body.data(), int32_t(body.size())) != kResOk)
         return false;
     if (!(h.flags & iff::kFlagNative)) SwapStoredPrefix(body.data(), int32_t(body.size()));
