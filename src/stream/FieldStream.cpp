@@ -37,19 +37,6 @@ template <int Width> void StoreValue(void* values, int32_t i, uint32_t value) {
     memcpy(static_cast<char*>(values) + static_cast<size_t>(i) * Width, &v, Width);
 }
 
-// Width bytes at p, most significant first when BigEndian.
-template <int Width, bool BigEndian> uint32_t GetOrdered(const uint8_t* p) {
-    uint32_t v = 0;
-    for (int b = 0; b < Width; ++b)
-        v |= uint32_t{p[b]} << (BigEndian ? 8 * (Width - 1 - b) : 8 * b);
-    return v;
-}
-
-template <int Width, bool BigEndian> void PutOrdered(uint8_t* p, uint32_t v) {
-    for (int b = 0; b < Width; ++b)
-        p[b] = static_cast<uint8_t>(v >> (BigEndian ? 8 * (Width - 1 - b) : 8 * b));
-}
-
 // Sign-extends the low bits of value (bits < 32) to 32 bits.
 uint32_t SignExtend(uint32_t value, int bits) {
     if (bits < 32 && ((value >> (bits - 1)) & 1u)) value |= ~((uint32_t{1} << bits) - 1u);
@@ -173,22 +160,10 @@ template <int Width> void CFieldStream::ManyIntegers(void* values, int32_t n, bo
     // The values that fit go through a tight loop; the rest read as zeros or are dropped.
     const int64_t room = m_position < m_size ? (m_size - m_position) / Width : 0;
     const int32_t fitting = room < n ? static_cast<int32_t>(room) : n;
-    const bool bigEndian = m_swap && swappable;
-    uint8_t* at = m_buffer + (fitting > 0 ? m_position : 0);
-    if (m_mode == Mode::Read) {
-        for (int32_t i = 0; i < fitting; ++i, at += Width)
-            StoreValue<Width>(
-                values, i, bigEndian ? GetOrdered<Width, true>(at) : GetOrdered<Width, false>(at));
+    if (fitting > 0) MovePlain<Width>(m_buffer + m_position, values, fitting, m_swap && swappable);
+    if (m_mode == Mode::Read)
         for (int32_t i = fitting; i < n; ++i)
             StoreValue<Width>(values, i, 0);
-    } else {
-        for (int32_t i = 0; i < fitting; ++i, at += Width) {
-            if (bigEndian)
-                PutOrdered<Width, true>(at, LoadValue<Width>(values, i));
-            else
-                PutOrdered<Width, false>(at, LoadValue<Width>(values, i));
-        }
-    }
     if (fitting < n) m_short = true;
     m_position += int64_t{n} * Width;
 }

@@ -118,34 +118,38 @@ private:
                 return;
             }
             if (m_position + Width <= m_size) {
-                OneValue<Width>(m_buffer + m_position, values, m_swap && swappable);
+                MovePlain<Width>(m_buffer + m_position, values, 1, m_swap && swappable);
                 m_position += Width;
                 return;
             }
         }
         ManyIntegers<Width>(values, n, swappable);
     }
-    template <int Width> void OneValue(uint8_t* at, void* value, bool bigEndian) {
+    // count plain values that fit at at: read into values, or written from them.
+    template <int Width> void MovePlain(uint8_t* at, void* values, int32_t count, bool bigEndian) {
         if (bigEndian)
-            OneValue<Width, true>(at, value);
+            MovePlain<Width, true>(at, values, count);
         else
-            OneValue<Width, false>(at, value);
+            MovePlain<Width, false>(at, values, count);
     }
-    template <int Width, bool BigEndian> void OneValue(uint8_t* at, void* value) {
+    template <int Width, bool BigEndian> void MovePlain(uint8_t* at, void* values, int32_t count) {
         using Bits = std::conditional_t<Width == 1, uint8_t,
                                         std::conditional_t<Width == 2, uint16_t, uint32_t>>;
         constexpr auto shift = [](int b) { return BigEndian ? 8 * (Width - 1 - b) : 8 * b; };
-        Bits v = 0;
-        if (m_mode == Mode::Read) {
-            uint32_t read = 0;
-            for (int b = 0; b < Width; ++b)
-                read |= uint32_t{at[b]} << shift(b);
-            v = static_cast<Bits>(read);
-            std::memcpy(value, &v, Width);
-        } else {
-            std::memcpy(&v, value, Width);
-            for (int b = 0; b < Width; ++b)
-                at[b] = static_cast<uint8_t>(uint32_t{v} >> shift(b));
+        char* slot = static_cast<char*>(values);
+        for (int32_t i = 0; i < count; ++i, at += Width, slot += Width) {
+            Bits v = 0;
+            if (m_mode == Mode::Read) {
+                uint32_t read = 0;
+                for (int b = 0; b < Width; ++b)
+                    read |= uint32_t{at[b]} << shift(b);
+                v = static_cast<Bits>(read);
+                std::memcpy(slot, &v, Width);
+            } else {
+                std::memcpy(&v, slot, Width);
+                for (int b = 0; b < Width; ++b)
+                    at[b] = static_cast<uint8_t>(uint32_t{v} >> shift(b));
+            }
         }
     }
     template <int Width> void ManyIntegers(void* values, int32_t n, bool swappable);
