@@ -36,27 +36,24 @@ int32_t CIffStore::ReadThrough(int32_t pos, void* buf, int32_t count) {
     if (!m_file || pos < 0) return kResErrShortRead;
     // Small reads (headers, small bodies) come from the bytes read ahead with an earlier one:
     // walking a chain of small chunks then costs one read per stretch, not two calls a chunk.
+    // Callers come here only when the bytes read ahead do not hold the read.
     if (count > 0 && count <= kReadAheadFirst && count <= m_file->Length() - pos) {
-        const bool held = pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count;
-        if (!held) {
-            // A read that lands within one stretch behind the last goes on through the file.
-            const int64_t past = int64_t(pos) - m_aheadStart - m_aheadLength;
-            const bool onwards = m_aheadLength > 0 && past >= -count && past < m_aheadSize;
-            m_aheadSize = onwards ? std::min(m_aheadSize * 2, kReadAheadMost) : kReadAheadFirst;
-            ForgetReads();
-            // Once the reads go on through the file the buffer takes its largest size at once
-            // rather than anew at each step: only the pages read into take memory.
-            if (int32_t(m_ahead.size()) < m_aheadSize)
-                m_ahead.resize(
-                    size_t(m_aheadSize > kReadAheadFirst ? kReadAheadMost : m_aheadSize));
-            const int32_t n = std::min(m_aheadSize, m_file->Length() - pos);
-            if (!m_file->Seek(pos)) return kResErrShortRead;
-            const int32_t got = m_file->Read(m_ahead.data(), n);
-            if (got < count) return kResErrShortRead;
-            m_aheadStart = pos;
-            m_aheadLength = got;
-        }
-        std::memcpy(buf, m_ahead.data() + (pos - m_aheadStart), size_t(count));
+        // A read that lands within one stretch behind the last goes on through the file.
+        const int64_t past = int64_t(pos) - m_aheadStart - m_aheadLength;
+        const bool onwards = m_aheadLength > 0 && past >= -count && past < m_aheadSize;
+        m_aheadSize = onwards ? std::min(m_aheadSize * 2, kReadAheadMost) : kReadAheadFirst;
+        ForgetReads();
+        // Once the reads go on through the file the buffer takes its largest size at once
+        // rather than anew at each step: only the pages read into take memory.
+        if (int32_t(m_ahead.size()) < m_aheadSize)
+            m_ahead.resize(size_t(m_aheadSize > kReadAheadFirst ? kReadAheadMost : m_aheadSize));
+        const int32_t n = std::min(m_aheadSize, m_file->Length() - pos);
+        if (!m_file->Seek(pos)) return kResErrShortRead;
+        const int32_t got = m_file->Read(m_ahead.data(), n);
+        if (got < count) return kResErrShortRead;
+        m_aheadStart = pos;
+        m_aheadLength = got;
+        std::memcpy(buf, m_ahead.data(), size_t(count));
         return kResOk;
     }
     if (!m_file->Seek(pos)) return kResErrShortRead;
@@ -109,8 +106,7 @@ const uint8_t* CIffStore::HeaderBytes(int32_t pos, int32_t count, uint8_t* scrat
     if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return nullptr;
     ++headerReads;
     // A walk of the chain parses its headers where the bytes read ahead hold them.
-    if (pos >= m_aheadStart && pos - m_aheadStart <= m_aheadLength - count)
-        return m_ahead.data() + (pos - m_aheadStart);
+    if (const uint8_t* held = Ahead(pos, count)) return held;
     if (ReadThrough(pos, scratch, count) == kResOk) return scratch;
     readFailed = true;
     return nullptr;

@@ -59,11 +59,11 @@ public:
     // Raw I/O at an offset; status results (-48 short read or failed seek, -46 short write).
     int32_t ReadAt(int32_t pos, void* buf, int32_t count) {
         // Most reads are headers and small bodies the bytes read ahead hold already.
-        if (count > 0 && count <= kReadAheadFirst && pos >= m_aheadStart &&
-            pos - m_aheadStart <= m_aheadLength - count) {
-            std::memcpy(buf, m_ahead.data() + (pos - m_aheadStart), size_t(count));
-            return 0;
-        }
+        if (count > 0 && count <= kReadAheadFirst)
+            if (const uint8_t* held = Ahead(pos, count)) {
+                std::memcpy(buf, held, size_t(count));
+                return 0;
+            }
         return ReadThrough(pos, buf, count);
     }
     int32_t WriteAt(int32_t pos, const void* buf, int32_t count);
@@ -133,7 +133,12 @@ private:
         int32_t valid = 0;  // the bytes before this offset were written over since being read
         bool Holds(int32_t pos, int32_t count) const;
     };
-    // ReadAt for what the bytes read ahead do not hold.
+    // The count bytes at pos where the bytes read ahead hold them; nullptr when they do not.
+    const uint8_t* Ahead(int32_t pos, int32_t count) const {
+        if (pos < m_aheadStart || pos - m_aheadStart > m_aheadLength - count) return nullptr;
+        return m_ahead.data() + (pos - m_aheadStart);
+    }
+    // ReadAt for what the bytes read ahead do not hold (reading ahead again for a small read).
     int32_t ReadThrough(int32_t pos, void* buf, int32_t count);
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
     // Type, size, id and flags only: all a walk of the chain needs, without the label.
