@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <string>
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,13 +151,23 @@ TEST(FileObject, SetLengthTruncatesAndGrows) {
     EXPECT_EQ(dir.Read("f.bin"), std::string("0123") + std::string(8, '\0'));
 }
 
-TEST(FileObject, FailureStatesOfSeekAndSetLength) {
+// "0123456789" opened for writing through platform services that fail on request.
+class FaultyFileObject : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.Write("f.bin", "0123456789");
+        file = OpenFileObject(path.c_str(), true);
+        ASSERT_TRUE(file);
+    }
+
     ScratchDir dir;
-    std::string path = dir.Write("f.bin", "0123456789");
+    std::string path;
     CFaultyFiles files;
-    CPlatformFilesScope scope(files);
-    auto file = OpenFileObject(path.c_str(), true);
-    ASSERT_TRUE(file);
+    CPlatformFilesScope scope{files};
+    std::unique_ptr<CFileObject> file;
+};
+
+TEST_F(FaultyFileObject, FailureStatesOfSeekAndSetLength) {
     ASSERT_TRUE(file->Seek(3));
 
     files.failSeek = true;
@@ -186,13 +198,7 @@ TEST(FileObject, FailureStatesOfSeekAndSetLength) {
 
 // A seek to where the file stands asks nothing of the platform, unless a transfer went wrong and
 // the platform's position can no longer be trusted to be ours.
-TEST(FileObject, SeeksOnlyWhereThePositionMoves) {
-    ScratchDir dir;
-    std::string path = dir.Write("f.bin", "0123456789");
-    CFaultyFiles files;
-    CPlatformFilesScope scope(files);
-    auto file = OpenFileObject(path.c_str(), true);
-    ASSERT_TRUE(file);
+TEST_F(FaultyFileObject, SeeksOnlyWhereThePositionMoves) {
     char buf[4] = {};
     ASSERT_TRUE(file->Seek(0));
     ASSERT_EQ(file->Read(buf, 2), 2);
