@@ -160,10 +160,22 @@ template <int Width> void CFieldStream::ManyIntegers(void* values, int32_t n, bo
     // The values that fit go through a tight loop; the rest read as zeros or are dropped.
     const int64_t room = m_position < m_size ? (m_size - m_position) / Width : 0;
     const int32_t fitting = room < n ? static_cast<int32_t>(room) : n;
-    if (fitting > 0) MovePlain<Width>(m_buffer + m_position, values, fitting, m_swap && swappable);
-    if (m_mode == Mode::Read)
+    const bool bigEndian = m_swap && swappable;
+    uint8_t* at = m_buffer + (fitting > 0 ? m_position : 0);
+    if (m_mode == Mode::Read) {
+        for (int32_t i = 0; i < fitting; ++i, at += Width)
+            StoreValue<Width>(
+                values, i, bigEndian ? GetOrdered<Width, true>(at) : GetOrdered<Width, false>(at));
         for (int32_t i = fitting; i < n; ++i)
             StoreValue<Width>(values, i, 0);
+    } else {
+        for (int32_t i = 0; i < fitting; ++i, at += Width) {
+            if (bigEndian)
+                PutOrdered<Width, true>(at, LoadValue<Width>(values, i));
+            else
+                PutOrdered<Width, false>(at, LoadValue<Width>(values, i));
+        }
+    }
     if (fitting < n) m_short = true;
     m_position += int64_t{n} * Width;
 }

@@ -118,38 +118,38 @@ private:
                 return;
             }
             if (m_position + Width <= m_size) {
-                MovePlain<Width>(m_buffer + m_position, values, 1, m_swap && swappable);
+                OneValue<Width>(m_buffer + m_position, values, m_swap && swappable);
                 m_position += Width;
                 return;
             }
         }
         ManyIntegers<Width>(values, n, swappable);
     }
-    // count plain values that fit at at: read into values, or written from them.
-    template <int Width> void MovePlain(uint8_t* at, void* values, int32_t count, bool bigEndian) {
-        if (bigEndian)
-            MovePlain<Width, true>(at, values, count);
-        else
-            MovePlain<Width, false>(at, values, count);
+    // Width bytes at p, most significant first when BigEndian.
+    template <int Width, bool BigEndian> static uint32_t GetOrdered(const uint8_t* p) {
+        uint32_t v = 0;
+        for (int b = 0; b < Width; ++b)
+            v |= uint32_t{p[b]} << (BigEndian ? 8 * (Width - 1 - b) : 8 * b);
+        return v;
     }
-    template <int Width, bool BigEndian> void MovePlain(uint8_t* at, void* values, int32_t count) {
+    template <int Width, bool BigEndian> static void PutOrdered(uint8_t* p, uint32_t v) {
+        for (int b = 0; b < Width; ++b)
+            p[b] = static_cast<uint8_t>(v >> (BigEndian ? 8 * (Width - 1 - b) : 8 * b));
+    }
+    template <int Width> void OneValue(uint8_t* at, void* value, bool bigEndian) {
         using Bits = std::conditional_t<Width == 1, uint8_t,
                                         std::conditional_t<Width == 2, uint16_t, uint32_t>>;
-        constexpr auto shift = [](int b) { return BigEndian ? 8 * (Width - 1 - b) : 8 * b; };
-        char* slot = static_cast<char*>(values);
-        for (int32_t i = 0; i < count; ++i, at += Width, slot += Width) {
-            Bits v = 0;
-            if (m_mode == Mode::Read) {
-                uint32_t read = 0;
-                for (int b = 0; b < Width; ++b)
-                    read |= uint32_t{at[b]} << shift(b);
-                v = static_cast<Bits>(read);
-                std::memcpy(slot, &v, Width);
-            } else {
-                std::memcpy(&v, slot, Width);
-                for (int b = 0; b < Width; ++b)
-                    at[b] = static_cast<uint8_t>(uint32_t{v} >> shift(b));
-            }
+        Bits v = 0;
+        if (m_mode == Mode::Read) {
+            v = static_cast<Bits>(bigEndian ? GetOrdered<Width, true>(at)
+                                            : GetOrdered<Width, false>(at));
+            std::memcpy(value, &v, Width);
+        } else {
+            std::memcpy(&v, value, Width);
+            if (bigEndian)
+                PutOrdered<Width, true>(at, v);
+            else
+                PutOrdered<Width, false>(at, v);
         }
     }
     template <int Width> void ManyIntegers(void* values, int32_t n, bool swappable);
