@@ -90,6 +90,7 @@ void ChunkIndex::SetLabel(IndexEntry& entry, const char* text, size_t length) {
     const size_t n = text ? strnlen(text, std::min(length, size_t(kMaxLabelChars))) : 0;
     if (n == 0) {
         entry.label = "";
+        entry.labelLength = 0;
         return;
     }
     // Labels are only ever added: one replaced stays in its block until the index is cleared.
@@ -102,6 +103,7 @@ void ChunkIndex::SetLabel(IndexEntry& entry, const char* text, size_t length) {
     at[n] = 0;
     m_labelUsed += n + 1;
     entry.label = at;
+    entry.labelLength = uint8_t(n);
 }
 
 void ChunkIndex::Clear() {

@@ -38,9 +38,10 @@ struct IndexEntry {
     uint32_t type = 0;
     int32_t offset = -1; // chunk header position; -1 = not written yet
     int16_t id = 0;
-    uint16_t flags = 0;     // as held in memory
-    uint16_t diskFlags = 0; // as last read from or written to disk
-    int32_t nameKey = -1;   // 1.0 label key
+    uint16_t flags = 0;      // as held in memory
+    uint16_t diskFlags = 0;  // as last read from or written to disk
+    uint8_t labelLength = 0; // bytes of label before its NUL
+    int32_t nameKey = -1;    // 1.0 label key
     // 2.x label, NUL-terminated, at most 63 characters: held by the index (ChunkIndex::SetLabel).
     const char* label = "";
     // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):

@@ -121,37 +121,36 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     }
     // A chunk copied behind the chain moves again later, from its new place.
     std::unordered_map<int32_t, int32_t*> behind;
-    // Moves come in the order of the old offsets, so each search starts where the last one
-    // matched and gallops ahead from there.
+    // Moves come in the order of the old offsets: each search starts past the last match, and
+    // mostly finds the next entry on the list. The entries before the cursor are done with.
+    const size_t n = byOffset.size();
     size_t cursor = 0;
     auto lastAt = [&](int32_t from) -> size_t { // one past the last entry at or below from
-        // Mostly the move is of the next chunk on the list.
-        const size_t n = byOffset.size();
-        for (size_t next = cursor; next < cursor + 2 && next < n; ++next)
-            if (byOffset[next].first == from && (next + 1 == n || byOffset[next + 1].first > from))
-                return next + 1;
+        if (cursor + 1 == n || byOffset[cursor + 1].first > from) return cursor + 1;
         size_t step = 1, lo = cursor;
-        while (lo + step < byOffset.size() && byOffset[lo + step].first <= from) {
+        while (lo + step < n && byOffset[lo + step].first <= from) {
             lo += step;
             step *= 2;
         }
-        const auto end = byOffset.begin() + std::ptrdiff_t(std::min(lo + step, byOffset.size()));
+        const auto end = byOffset.begin() + std::ptrdiff_t(std::min(lo + step, n));
         return size_t(std::upper_bound(byOffset.begin() + std::ptrdiff_t(lo), end, from,
                                        [](int32_t v, const auto& e) { return v < e.first; }) -
                       byOffset.begin());
     };
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         int32_t* offset = nullptr;
-        const size_t last =
-            cursor < byOffset.size() && byOffset[cursor].first <= from ? lastAt(from) : cursor;
-        if (last > cursor && byOffset[last - 1].first == from && byOffset[last - 1].second) {
-            offset = byOffset[last - 1].second;
-            byOffset[last - 1].second = nullptr;
-            cursor = last - 1;
-        } else if (auto it = behind.find(from); it != behind.end()) {
-            offset = it->second;
-            behind.erase(it);
+        if (cursor < n && byOffset[cursor].first <= from) {
+            const size_t last = lastAt(from);
+            if (byOffset[last - 1].first == from) {
+                offset = byOffset[last - 1].second;
+                cursor = last;
+            }
         }
+        if (!offset)
+            if (auto it = behind.find(from); it != behind.end()) {
+                offset = it->second;
+                behind.erase(it);
+            }
         if (!offset) return;
         *offset = to;
         if (to > from) behind[to] = offset;

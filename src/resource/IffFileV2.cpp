@@ -125,8 +125,11 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
                                      int32_t& end, std::vector<int32_t>* starts) {
     int32_t pos = iff::kFileHeaderSize;
     iff::ChunkHeader h;
+    uint8_t scratch[iff::kChunkHeaderV2];
+    const char* label = "";
+    int32_t labelLength = 0;
     mapChunk = -1;
-    while (m_store.ReadChunkHeader(pos, h)) {
+    while (m_store.ViewChunkHeader(pos, h, scratch, label, labelLength)) {
         if (starts) starts->push_back(pos);
         if (h.flags & iff::kFlagFree) {
             freeSpace += h.size;
@@ -136,7 +139,7 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
             e.id = h.id;
             e.flags = e.diskFlags = h.flags;
             e.offset = pos;
-            index.SetLabel(e, h.label);
+            index.SetLabel(e, label, size_t(labelLength));
         }
         pos += h.size;
     }

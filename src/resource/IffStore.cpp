@@ -93,12 +93,15 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
         h.label[0] = 0;
     } else {
         h.nameKey = -1;
-        const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
-        const size_t n =
-            nul ? size_t(static_cast<const uint8_t*>(nul) - (b + 12)) : size_t(kMaxLabelChars);
+        const size_t n = size_t(LabelLength(b));
         std::memcpy(h.label, b + 12, n);
         h.label[n] = 0;
     }
+}
+
+int32_t CIffStore::LabelLength(const uint8_t* b) {
+    const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
+    return nul ? int32_t(static_cast<const uint8_t*>(nul) - (b + 12)) : kMaxLabelChars;
 }
 
 const uint8_t* CIffStore::HeaderBytes(int32_t pos, int32_t count, uint8_t* scratch) {
@@ -118,6 +121,24 @@ bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
     if (!b) return false;
     ParseHeader(b, h);
     return true;
+}
+
+bool CIffStore::ViewChunkHeader(int32_t pos, ChunkHeader& h, uint8_t (&scratch)[kChunkHeaderV2],
+                                const char*& label, int32_t& labelLength) {
+    const uint8_t* b = HeaderBytes(pos, m_headerSize, scratch);
+    if (!b) return false;
+    ParseLink(b, h);
+    h.nameKey = -1;
+    h.label[0] = 0;
+    if (m_headerSize == kChunkHeaderV1) {
+        h.nameKey = int32_t(GetBE32(b + 12));
+        label = "";
+        labelLength = 0;
+    } else {
+        label = reinterpret_cast<const char*>(b + 12);
+        labelLength = LabelLength(b);
+    }
+    return SaneHeader(pos, h);
 }
 
 bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
@@ -439,22 +460,25 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
             if (!BlockHeader(block, p, h)) break;
         }
         int32_t used = 0, span = 0, lastUsed = 0;
-        for (int32_t at = p;;) {
-            ChunkHeader next;
+        if (block.Holds(p, h.size)) {
             // Only what the block holds joins the window: reading another block would drop
-            // the bytes of the chunks already taken.
-            if (at != p && (!block.Holds(at, m_headerSize) || !BlockHeader(block, at, next))) break;
-            const ChunkHeader& c = at == p ? h : next;
-            // Free chunks inside the window are left behind; only the used bytes must fit.
-            const bool skipped = (c.flags & kFlagFree) || (dropMaps && c.type == kTypeMap);
-            if (!block.Holds(at, c.size)) break;
-            if (!skipped) {
-                if (int64_t(used) + c.size + m_headerSize > shift) break;
-                lastUsed = used;
-                used += c.size;
+            // the bytes of the chunks already taken. The block holds every byte from p on.
+            const int32_t blockEnd = block.start + block.length;
+            ChunkHeader c = h;
+            for (int32_t at = p;;) {
+                // Free chunks inside the window are left behind; only the used bytes must fit.
+                if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
+                    if (int64_t(used) + c.size + m_headerSize > shift) break;
+                    lastUsed = used;
+                    used += c.size;
+                }
+                span += c.size;
+                at += c.size;
+                if (blockEnd - at < m_headerSize) break;
+                ++headerReads;
+                ParseLink(block.bytes.data() + (at - block.start), c);
+                if (!SaneHeader(at, c) || c.size > blockEnd - at) break;
             }
-            span += c.size;
-            at += c.size;
         }
         if (used > 0) {
             if (int32_t e = MoveWindow(block, p, span, used, shift, dropMaps, moved)) return e;

@@ -76,6 +76,11 @@ public:
     // A complete header at pos whose size is sane: at least one header, within the file, and a
     // body of at most 0x40000000 bytes. Anything else ends a walk of the chain.
     bool ReadChunkHeader(int32_t pos, ChunkHeader& h);
+    // ReadChunkHeader for a walk that indexes the chain: the label is not copied into h but
+    // seen where it lies (read ahead, or in scratch), labelLength bytes before its NUL. Valid
+    // until the next read or write.
+    bool ViewChunkHeader(int32_t pos, ChunkHeader& h, uint8_t (&scratch)[kChunkHeaderV2],
+                         const char*& label, int32_t& labelLength);
     // Reads only: false when fewer than a header's bytes are there.
     bool ReadRawHeader(int32_t pos, ChunkHeader& h);
     int32_t WriteChunkHeader(int32_t pos, const ChunkHeader& h);
@@ -141,6 +146,8 @@ private:
     // ReadAt for what the bytes read ahead do not hold (reading ahead again for a small read).
     int32_t ReadThrough(int32_t pos, void* buf, int32_t count);
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
+    // Bytes of the 2.x label at bytes (a header's) before its NUL.
+    static int32_t LabelLength(const uint8_t* bytes);
     // Type, size, id and flags only: all a walk of the chain needs, without the label.
     static void ParseLink(const uint8_t* b, ChunkHeader& h) {
         h.type = GetBE32(b);

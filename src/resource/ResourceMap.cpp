@@ -30,7 +30,7 @@ void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
                 stream.Longs(&e.offset, 1);
                 stream.Words(&e.id, 1);
                 stream.Words(&e.diskFlags, 1);
-                stream.PutText(e.label, int32_t(strnlen(e.label, iff::kMaxLabelChars)));
+                stream.PutText(e.label, e.labelLength);
             }
         }
         return;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -96,29 +97,35 @@ TEST(ChunkIndex, TypesGoWithTheirLastEntry) {
     EXPECT_EQ(index.TypeCount(), 1);
 }
 
+// A label as the resource map writes it, by its counted length, which must end at its NUL.
+std::string Label(const IndexEntry& e) {
+    EXPECT_EQ(std::strlen(e.label), e.labelLength);
+    return std::string(e.label, e.labelLength);
+}
+
 TEST(ChunkIndex, LabelsAreCutAndKeptWhileTheIndexLives) {
     ChunkIndex index;
     const std::string longest(iff::kMaxLabelChars, 'x');
     IndexEntry& cut = Put(index, kA, 1, (longest + "yz").c_str());
-    EXPECT_EQ(std::string(cut.label), longest);
+    EXPECT_EQ(Label(cut), longest);
     IndexEntry& none = Put(index, kA, 2, nullptr);
-    EXPECT_STREQ(none.label, "");
+    EXPECT_EQ(Label(none), "");
     // Enough labels for several blocks: every one still reads as it was set.
     std::vector<IndexEntry*> many;
     for (int i = 0; i < 2000; ++i)
         many.push_back(&Put(index, kB, int16_t(i), (std::to_string(i) + longest).c_str()));
     for (int i = 0; i < 2000; ++i)
-        ASSERT_EQ(std::string(many[size_t(i)]->label),
+        ASSERT_EQ(Label(*many[size_t(i)]),
                   (std::to_string(i) + longest).substr(0, iff::kMaxLabelChars));
     // Bytes counted rather than NUL-terminated: only those counted, still cut at a NUL.
     const char bytes[] = {'a', 'b', 'c', 'd'};
     index.SetLabel(none, bytes, 3);
-    EXPECT_STREQ(none.label, "abc");
+    EXPECT_EQ(Label(none), "abc");
     index.SetLabel(none, "x\0y", 3);
-    EXPECT_STREQ(none.label, "x");
+    EXPECT_EQ(Label(none), "x");
     // A label set again from its own text.
     index.SetLabel(cut, cut.label);
-    EXPECT_EQ(std::string(cut.label), longest);
+    EXPECT_EQ(Label(cut), longest);
 }
 
 // Moving an index moves its entries and labels along; the index moved from starts afresh.
