@@ -40,8 +40,8 @@ struct IndexEntry {
     int16_t id = 0;
     uint16_t flags = 0;      // as held in memory
     uint16_t diskFlags = 0;  // as last read from or written to disk
-    uint8_t labelLength = 0; // bytes of label before its NUL
     int32_t nameKey = -1;    // 1.0 label key
+    int32_t labelLength = 0; // bytes of label before its NUL
     // 2.x label, NUL-terminated, at most 63 characters: held by the index (ChunkIndex::SetLabel).
     const char* label = "";
     // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
@@ -96,6 +96,16 @@ public:
             TypeNode& node = *TypeAt(t);
             for (int32_t i = 1; i <= int32_t(node.entries.size()); ++i)
                 f(*EntryAt(node, i));
+        }
+    }
+    // Every entry in the order they lie in memory, which for a scanned file is the file's:
+    // for walks whose order does not matter, at the pace of memory rather than of the types.
+    // Removed entries, reset as new, come too.
+    template <class F> void ForEachStored(F&& f) {
+        for (size_t b = 0; b < m_blocks.size(); ++b) {
+            const size_t used = b + 1 == m_blocks.size() ? m_usedInLast : kEntriesPerBlock;
+            for (size_t i = 0; i < used; ++i)
+                f(m_blocks[b][i]);
         }
     }
     void Clear();

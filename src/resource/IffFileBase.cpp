@@ -87,7 +87,7 @@ int32_t CIffFileBase::DeleteFileAt(const char* path) {
 }
 
 int32_t CIffFileBase::CompactChunks(bool dropMaps) {
-    // Every offset the index holds, by offset (the last one listed wins where two are equal).
+    // Every offset the index holds, by offset (the last one stored wins where two are equal).
     // Compaction reports moves in the order of the old offsets, so a sorted list finds them.
     std::vector<std::pair<int32_t, int32_t*>> byOffset;
     size_t count = 0; // the chunks replaced, seldom any, may make it grow once
@@ -96,13 +96,14 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
             count += node.entries.size();
     byOffset.reserve(count);
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
-        list->ForEach([&](IndexEntry& e) {
+        list->ForEachStored([&](IndexEntry& e) {
             if (e.offset >= 0) byOffset.emplace_back(e.offset, &e.offset);
             for (int32_t& r : e.replaces)
                 byOffset.emplace_back(r, &r);
         });
-    // A scan lists each type's chunks in file order, so the list is a few sorted runs: merging
-    // neighbouring runs (stably, as a sort would) costs a pass per halving of their number.
+    // Entries lie in the order a scan found them, so the list is sorted or a few sorted runs
+    // (chunks added since, entries reused): merging neighbouring runs (stably, as a sort would)
+    // costs a pass per halving of their number.
     const auto byFirst = [](const auto& a, const auto& b) { return a.first < b.first; };
     std::vector<size_t> runs{0};
     for (size_t i = 1; i < byOffset.size(); ++i)
@@ -159,7 +160,7 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
 
 void CIffFileBase::DropAll() {
     for (iff::ChunkIndex* list : {&m_index, &m_internal}) {
-        list->ForEach([](IndexEntry& e) {
+        list->ForEachStored([](IndexEntry& e) {
             CChunk::Free(e.handle);
             e.handle = nullptr;
         });
@@ -585,13 +586,19 @@ void CIffFileBase::GiveBack(int32_t pos, int32_t size, bool appended) {
 }
 
 int32_t CIffFileBase::WritePending() {
+    // Mostly nothing is pending, which a walk through memory tells soonest; what is, is
+    // written in the order of the types.
+    const auto pending = [](const IndexEntry& e) {
+        return (e.offset < 0 && e.handle) || (e.offset >= 0 && !e.replaces.empty());
+    };
+    bool any = false;
+    List().ForEachStored([&](IndexEntry& e) { any = any || pending(e); });
+    if (!any) return kResOk;
     int32_t first = kResOk;
     List().ForEach([&](IndexEntry& e) {
-        int32_t err = kResOk;
-        if (e.offset < 0 && e.handle)
-            err = WriteEntry(e);
-        else if (e.offset >= 0 && !e.replaces.empty())
-            err = FreeReplaced(e); // left over from a write whose clean-up failed
+        if (!pending(e)) return;
+        // Replaced chunks still on disk are left over from a write whose clean-up failed.
+        const int32_t err = e.offset < 0 ? WriteEntry(e) : FreeReplaced(e);
         if (err && !first) first = err;
     });
     return first;

@@ -57,6 +57,10 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
         entries.push_back(&Put(index, i % 3 ? kA : kB, i));
     for (int16_t i = 0; i < 1500; ++i)
         ASSERT_EQ(entries[size_t(i)]->id, i);
+    // Walked as stored, they come in the order they were added, whatever their types.
+    std::vector<IndexEntry*> stored;
+    index.ForEachStored([&](IndexEntry& e) { stored.push_back(&e); });
+    EXPECT_EQ(stored, entries);
 
     IndexEntry* gone = entries[7];
     gone->offset = 700;
@@ -65,6 +69,13 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
     EXPECT_FALSE(index.Remove(gone)) << "no longer listed";
     ChunkIndex other;
     EXPECT_FALSE(other.Remove(entries[8])) << "not this index's";
+    // A removed entry still lies where it was, reset.
+    int walked = 0;
+    index.ForEachStored([&](IndexEntry& e) {
+        if (&e == gone) EXPECT_TRUE(e.offset == -1 && e.replaces.empty() && e.type == 0);
+        ++walked;
+    });
+    EXPECT_EQ(walked, 1500);
 
     IndexEntry& again = index.Add(kC);
     EXPECT_EQ(&again, gone);
