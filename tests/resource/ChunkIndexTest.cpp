@@ -72,7 +72,9 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
     // A removed entry still lies where it was, reset.
     int walked = 0;
     index.ForEachStored([&](IndexEntry& e) {
-        if (&e == gone) EXPECT_TRUE(e.offset == -1 && e.replaces.empty() && e.type == 0);
+        if (&e == gone) {
+            EXPECT_TRUE(e.offset == -1 && e.replaces.empty() && e.type == 0);
+        }
         ++walked;
     });
     EXPECT_EQ(walked, 1500);
