@@ -13,6 +13,7 @@
 int main(int argc, char** argv) {
     // The same bytes on every system, so that output can be compared and piped alike.
     WriteStandardStreamsAsBytes();
+    KeepFreedMemoryForReuse();
     CLI::App app{"tavimet-cli: list, check, dump, edit and render the resources of object files",
                  "tavimet-cli"};
     app.require_subcommand(1);

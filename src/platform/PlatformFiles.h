@@ -110,3 +110,8 @@ PathInfo LookAtPath(const char* path);
 // Makes the standard output and error streams carry the bytes as written. Windows would write
 // each line feed as a carriage return and line feed; with this, both builds print the same bytes.
 void WriteStandardStreamsAsBytes();
+
+// For a short run that makes and drops large buffers in turn (read, compact, write a map): the
+// memory freed is kept for the next one rather than handed back to the system and taken again
+// as fresh pages. Does nothing where the allocator has no such setting.
+void KeepFreedMemoryForReuse();

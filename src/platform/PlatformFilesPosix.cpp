@@ -6,6 +6,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -253,3 +256,12 @@ PathInfo LookAtPath(const char* path) {
 }
 
 void WriteStandardStreamsAsBytes() {}
+
+void KeepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+    // Buffers up to 32 MiB (the most allowed) come from the heap, and the heap keeps up to
+    // 64 MiB it no longer uses.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}

@@ -197,3 +197,5 @@ void WriteStandardStreamsAsBytes() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
+
+void KeepFreedMemoryForReuse() {} // the process heap keeps freed blocks already

@@ -87,9 +87,11 @@ int32_t CIffFileBase::DeleteFileAt(const char* path) {
 }
 
 int32_t CIffFileBase::CompactChunks(bool dropMaps) {
-    // Every offset the index holds, by offset (the last one stored wins where two are equal).
-    // Compaction reports moves in the order of the old offsets, so a sorted list finds them.
-    std::vector<std::pair<int32_t, int32_t*>> byOffset;
+    // Every offset the index holds, where it is held, in order of the offsets (the last one
+    // stored wins where two are equal). Compaction reports moves in the order of the old
+    // offsets, so a sorted list finds them; an offset is changed only once the search has
+    // passed it, which keeps the rest of the list in order.
+    std::vector<int32_t*> byOffset;
     size_t count = 0; // the chunks replaced, seldom any, may make it grow once
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         for (const iff::TypeNode& node : list->types)
@@ -97,17 +99,17 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     byOffset.reserve(count);
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEachStored([&](IndexEntry& e) {
-            if (e.offset >= 0) byOffset.emplace_back(e.offset, &e.offset);
+            if (e.offset >= 0) byOffset.push_back(&e.offset);
             for (int32_t& r : e.replaces)
-                byOffset.emplace_back(r, &r);
+                byOffset.push_back(&r);
         });
     // Entries lie in the order a scan found them, so the list is sorted or a few sorted runs
     // (chunks added since, entries reused): merging neighbouring runs (stably, as a sort would)
     // costs a pass per halving of their number.
-    const auto byFirst = [](const auto& a, const auto& b) { return a.first < b.first; };
+    const auto byValue = [](const int32_t* a, const int32_t* b) { return *a < *b; };
     std::vector<size_t> runs{0};
     for (size_t i = 1; i < byOffset.size(); ++i)
-        if (byOffset[i].first < byOffset[i - 1].first) runs.push_back(i);
+        if (*byOffset[i] < *byOffset[i - 1]) runs.push_back(i);
     while (runs.size() > 1) {
         std::vector<size_t> merged;
         for (size_t r = 0; r < runs.size(); r += 2) {
@@ -116,7 +118,7 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
             const size_t end = r + 2 < runs.size() ? runs[r + 2] : byOffset.size();
             std::inplace_merge(byOffset.begin() + std::ptrdiff_t(runs[r]),
                                byOffset.begin() + std::ptrdiff_t(runs[r + 1]),
-                               byOffset.begin() + std::ptrdiff_t(end), byFirst);
+                               byOffset.begin() + std::ptrdiff_t(end), byValue);
         }
         runs.swap(merged);
     }
@@ -127,23 +129,23 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     const size_t n = byOffset.size();
     size_t cursor = 0;
     auto lastAt = [&](int32_t from) -> size_t { // one past the last entry at or below from
-        if (cursor + 1 == n || byOffset[cursor + 1].first > from) return cursor + 1;
+        if (cursor + 1 == n || *byOffset[cursor + 1] > from) return cursor + 1;
         size_t step = 1, lo = cursor;
-        while (lo + step < n && byOffset[lo + step].first <= from) {
+        while (lo + step < n && *byOffset[lo + step] <= from) {
             lo += step;
             step *= 2;
         }
         const auto end = byOffset.begin() + std::ptrdiff_t(std::min(lo + step, n));
         return size_t(std::upper_bound(byOffset.begin() + std::ptrdiff_t(lo), end, from,
-                                       [](int32_t v, const auto& e) { return v < e.first; }) -
+                                       [](int32_t v, const int32_t* e) { return v < *e; }) -
                       byOffset.begin());
     };
     return m_store.Compact(dropMaps, [&](int32_t from, int32_t to) {
         int32_t* offset = nullptr;
-        if (cursor < n && byOffset[cursor].first <= from) {
+        if (cursor < n && *byOffset[cursor] <= from) {
             const size_t last = lastAt(from);
-            if (byOffset[last - 1].first == from) {
-                offset = byOffset[last - 1].second;
+            if (*byOffset[last - 1] == from) {
+                offset = byOffset[last - 1];
                 cursor = last;
             }
         }

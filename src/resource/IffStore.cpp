@@ -365,15 +365,19 @@ bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
 int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, int32_t used,
                               int32_t shift, bool dropMaps,
                               const std::function<void(int32_t, int32_t)>& moved) {
-    // The used chunks of the window, packed together.
-    block.packed.resize(size_t(used));
-    const uint8_t* window = block.bytes.data() + (from - block.start);
+    // The used chunks of the window, packed together where the window lies in the block: every
+    // write below lands before from, so the block still holds the file from the window's end on.
+    uint8_t* bytes = block.bytes.data() + (from - block.start);
+    block.valid = from + span;
+    const int32_t to = from - shift;
+    block.moves.clear();
     int32_t packed = 0;
     for (int32_t at = 0; at < span;) {
         ChunkHeader c;
-        ParseLink(window + at, c);
+        ParseLink(bytes + at, c);
         if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
-            std::memcpy(block.packed.data() + packed, window + at, size_t(c.size));
+            if (packed != at) std::memmove(bytes + packed, bytes + at, size_t(c.size));
+            block.moves.emplace_back(from + at, to + packed);
             packed += c.size;
         }
         at += c.size;
@@ -383,8 +387,6 @@ int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, i
     // header, and the first chunk's header, written last, brings every copy in at once. Only
     // then does the old window (its copies and free chunks) join the rest, in one header write:
     // a first header cut short leaves a free chunk, and the old copies must still be there.
-    const int32_t to = from - shift;
-    uint8_t* bytes = block.packed.data();
     ChunkHeader first;
     ParseHeader(bytes, first);
     uint8_t own[kChunkHeaderV2];
@@ -394,18 +396,9 @@ int32_t CIffStore::MoveWindow(CompactBlock& block, int32_t from, int32_t span, i
     std::memcpy(bytes, own, size_t(m_headerSize));
     if (int32_t e = WriteFreeHeader(to + used, shift - used)) return e;
     if (int32_t e = WriteAt(to, bytes, m_headerSize)) return e;
-    if (moved) {
-        int32_t placed = 0;
-        for (int32_t at = 0; at < span;) {
-            ChunkHeader c;
-            ParseLink(window + at, c);
-            if (!(c.flags & kFlagFree) && !(dropMaps && c.type == kTypeMap)) {
-                moved(from + at, to + placed);
-                placed += c.size;
-            }
-            at += c.size;
-        }
-    }
+    if (moved)
+        for (const auto& [old, now] : block.moves)
+            moved(old, now);
     if (int32_t e = WriteFreeHeader(to + used, shift - used + span)) return e;
     freeSpace += used;
     return kResOk;
@@ -420,6 +413,8 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
     CompactBlock block;
     try {
         block.bytes.resize(size_t(std::clamp<int64_t>(m_file->Length(), 1, kCompactBlock)));
+        // A window holds at most one move for each header the block has room for.
+        block.moves.reserve(block.bytes.size() / size_t(m_headerSize) + 1);
     } catch (const std::bad_alloc&) {
         return kResErrNoMemory;
     }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class CFileObject;
 
@@ -127,12 +129,13 @@ public:
     bool mapClaimsWhole = false;
 
 private:
-    // Compaction reads the chain in blocks of this many bytes. Reading a stretch again costs
-    // less than the fresh memory a larger block would take.
-    static constexpr int32_t kCompactBlock = 1 << 18;
+    // Compaction reads the chain in blocks of this many bytes, and packs a window where it was
+    // read. Reading a stretch again costs less than the fresh memory a larger block would take,
+    // and a block that stays in the processor's cache copies faster.
+    static constexpr int32_t kCompactBlock = 1 << 17;
     struct CompactBlock {
         RawBytes bytes;
-        RawBytes packed; // the used chunks of a window, moved together
+        std::vector<std::pair<int32_t, int32_t>> moves; // a window's chunks: from, to
         int32_t start = 0;
         int32_t length = 0; // 0: nothing read
         int32_t valid = 0;  // the bytes before this offset were written over since being read
@@ -184,9 +187,10 @@ private:
     int32_t m_headerSize;
     int32_t m_chainEnd = -1; // as noted by the last whole walk; -1: unknown or written since
     // Bytes read ahead by a small read, for the next ones: a little at first, and more while
-    // the reads go on through the file (a walk of the chain, the chunks of a type in turn).
+    // the reads go on through the file (a walk of the chain, the chunks of a type in turn), up
+    // to a size that stays in the processor's cache.
     static constexpr int32_t kReadAheadFirst = 4096;
-    static constexpr int32_t kReadAheadMost = 1 << 18;
+    static constexpr int32_t kReadAheadMost = 1 << 16;
     RawBytes m_ahead;
     int32_t m_aheadStart = 0;
     int32_t m_aheadLength = 0;
