@@ -12,50 +12,33 @@ ChunkIndex::~ChunkIndex() = default;
 ChunkIndex::ChunkIndex(ChunkIndex&&) noexcept = default;
 ChunkIndex& ChunkIndex::operator=(ChunkIndex&&) noexcept = default;
 
-namespace {
-
-size_t MemoSlot(uint32_t type) {
-    return (type * 0x9E3779B1u) >> 29;
-}
-
-} // namespace
-
-TypeNode* ChunkIndex::FindType(uint32_t type) {
-    // Lookups come in runs of a few types (a scan, a map, the chunks of a type in turn).
-    uint32_t& memo = m_typeMemo[MemoSlot(type)];
-    if (memo < types.size() && types[memo].type == type) return &types[memo];
+TypeNode* ChunkIndex::SearchType(uint32_t type) {
     for (size_t i = 0; i < types.size(); ++i)
         if (types[i].type == type) {
-            memo = uint32_t(i);
+            m_typeMemo[MemoSlot(type)] = uint32_t(i);
             return &types[i];
         }
     return nullptr;
 }
 
-TypeNode& ChunkIndex::GetOrAddType(uint32_t type) {
-    if (TypeNode* node = FindType(type)) return *node;
+TypeNode& ChunkIndex::AddType(uint32_t type) {
     types.emplace_back();
     types.back().type = type;
     m_typeMemo[MemoSlot(type)] = uint32_t(types.size() - 1);
     return types.back();
 }
 
-IndexEntry& ChunkIndex::Add(uint32_t type) {
-    TypeNode& node = GetOrAddType(type);
-    IndexEntry* entry = nullptr;
+IndexEntry* ChunkIndex::NewEntry() {
     if (!m_spare.empty()) {
-        entry = m_spare.back();
+        IndexEntry* entry = m_spare.back();
         m_spare.pop_back();
-    } else {
-        if (m_blocks.empty() || m_usedInLast == kEntriesPerBlock) {
-            m_blocks.push_back(std::make_unique<IndexEntry[]>(kEntriesPerBlock));
-            m_usedInLast = 0;
-        }
-        entry = &m_blocks.back()[m_usedInLast++];
+        return entry;
     }
-    entry->type = type;
-    node.entries.push_back(entry); // should this throw, the blocks still hold the entry
-    return *entry;
+    if (m_blocks.empty() || m_usedInLast == kEntriesPerBlock) {
+        m_blocks.push_back(std::make_unique<IndexEntry[]>(kEntriesPerBlock));
+        m_usedInLast = 0;
+    }
+    return &m_blocks.back()[m_usedInLast++];
 }
 
 bool ChunkIndex::Remove(IndexEntry* entry) {

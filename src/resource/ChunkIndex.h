@@ -68,7 +68,12 @@ public:
     bool newestFirst = false;
     std::vector<TypeNode> types;
 
-    TypeNode* FindType(uint32_t type);
+    TypeNode* FindType(uint32_t type) {
+        // Lookups come in runs of a few types (a scan, a map, the chunks of a type in turn).
+        const uint32_t memo = m_typeMemo[MemoSlot(type)];
+        if (memo < types.size() && types[memo].type == type) return &types[memo];
+        return SearchType(type);
+    }
     int32_t TypeCount() const { return int32_t(types.size()); }
     TypeNode* TypeAt(int32_t index) { // 1-based, logical order
         const size_t n = types.size();
@@ -81,7 +86,17 @@ public:
         return node.entries[newestFirst ? n - size_t(index) : size_t(index) - 1];
     }
     // A new entry of the type, at the logical end of its list; throws std::bad_alloc.
-    IndexEntry& Add(uint32_t type);
+    IndexEntry& Add(uint32_t type) {
+        TypeNode* node = FindType(type);
+        if (!node) node = &AddType(type);
+        // Mostly the entry is the next one of the last block.
+        IndexEntry* entry = m_spare.empty() && !m_blocks.empty() && m_usedInLast < kEntriesPerBlock
+                                ? &m_blocks.back()[m_usedInLast++]
+                                : NewEntry();
+        entry->type = type;
+        node->entries.push_back(entry); // should this throw, the blocks still hold the entry
+        return *entry;
+    }
     // Takes the entry out of its list (true when it was in this index); its place is reused.
     bool Remove(IndexEntry* entry);
     // Removes every entry of the type; the caller has dealt with their handles.
@@ -111,7 +126,11 @@ public:
     void Clear();
 
 private:
-    TypeNode& GetOrAddType(uint32_t type);
+    static size_t MemoSlot(uint32_t type) { return (type * 0x9E3779B1u) >> 29; }
+    TypeNode* SearchType(uint32_t type);
+    TypeNode& AddType(uint32_t type);
+    // A spare entry, or one from a new block.
+    IndexEntry* NewEntry();
 
     static constexpr size_t kEntriesPerBlock = 512;
     static constexpr size_t kLabelBlock = 16384;

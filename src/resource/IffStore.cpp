@@ -99,17 +99,7 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
     }
 }
 
-int32_t CIffStore::LabelLength(const uint8_t* b) {
-    const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
-    return nul ? int32_t(static_cast<const uint8_t*>(nul) - (b + 12)) : kMaxLabelChars;
-}
-
-const uint8_t* CIffStore::HeaderBytes(int32_t pos, int32_t count, uint8_t* scratch) {
-    readFailed = false;
-    if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return nullptr;
-    ++headerReads;
-    // A walk of the chain parses its headers where the bytes read ahead hold them.
-    if (const uint8_t* held = Ahead(pos, count)) return held;
+const uint8_t* CIffStore::HeaderBytesRead(int32_t pos, int32_t count, uint8_t* scratch) {
     if (ReadThrough(pos, scratch, count) == kResOk) return scratch;
     readFailed = true;
     return nullptr;
@@ -121,24 +111,6 @@ bool CIffStore::ReadRawHeader(int32_t pos, ChunkHeader& h) {
     if (!b) return false;
     ParseHeader(b, h);
     return true;
-}
-
-bool CIffStore::ViewChunkHeader(int32_t pos, ChunkHeader& h, uint8_t (&scratch)[kChunkHeaderV2],
-                                const char*& label, int32_t& labelLength) {
-    const uint8_t* b = HeaderBytes(pos, m_headerSize, scratch);
-    if (!b) return false;
-    ParseLink(b, h);
-    h.nameKey = -1;
-    h.label[0] = 0;
-    if (m_headerSize == kChunkHeaderV1) {
-        h.nameKey = int32_t(GetBE32(b + 12));
-        label = "";
-        labelLength = 0;
-    } else {
-        label = reinterpret_cast<const char*>(b + 12);
-        labelLength = LabelLength(b);
-    }
-    return SaneHeader(pos, h);
 }
 
 bool CIffStore::ReadChunkHeader(int32_t pos, ChunkHeader& h) {
@@ -332,11 +304,6 @@ int32_t CIffStore::CopyChunk(int32_t from, int32_t to, int32_t size, int32_t cov
     if (rest > 0)
         if (int32_t e = WriteFreeHeader(to + size, rest)) return e;
     return WriteAt(to, header, m_headerSize);
-}
-
-bool CIffStore::SaneHeader(int32_t pos, const ChunkHeader& h) const {
-    return h.size >= m_headerSize && h.size - m_headerSize <= kMaxBodySize &&
-           h.size <= m_file->Length() - pos;
 }
 
 bool CIffStore::CompactBlock::Holds(int32_t pos, int32_t count) const {

@@ -2,6 +2,7 @@
 // compaction. Shared by both file versions; only the chunk-header size differs.
 #pragma once
 
+#include "fileio/FileObject.h"
 #include "resource/IffFormat.h"
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 #include <memory>
 #include <utility>
 #include <vector>
-
-class CFileObject;
 
 namespace iff {
 
@@ -82,7 +81,22 @@ public:
     // seen where it lies (read ahead, or in scratch), labelLength bytes before its NUL. Valid
     // until the next read or write.
     bool ViewChunkHeader(int32_t pos, ChunkHeader& h, uint8_t (&scratch)[kChunkHeaderV2],
-                         const char*& label, int32_t& labelLength);
+                         const char*& label, int32_t& labelLength) {
+        const uint8_t* b = HeaderBytes(pos, m_headerSize, scratch);
+        if (!b) return false;
+        ParseLink(b, h);
+        h.nameKey = -1;
+        h.label[0] = 0;
+        if (m_headerSize == kChunkHeaderV1) {
+            h.nameKey = int32_t(GetBE32(b + 12));
+            label = "";
+            labelLength = 0;
+        } else {
+            label = reinterpret_cast<const char*>(b + 12);
+            labelLength = LabelLength(b);
+        }
+        return SaneHeader(pos, h);
+    }
     // Reads only: false when fewer than a header's bytes are there.
     bool ReadRawHeader(int32_t pos, ChunkHeader& h);
     int32_t WriteChunkHeader(int32_t pos, const ChunkHeader& h);
@@ -150,7 +164,10 @@ private:
     int32_t ReadThrough(int32_t pos, void* buf, int32_t count);
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
     // Bytes of the 2.x label at bytes (a header's) before its NUL.
-    static int32_t LabelLength(const uint8_t* bytes);
+    static int32_t LabelLength(const uint8_t* bytes) {
+        const void* nul = std::memchr(bytes + 12, 0, size_t(kMaxLabelChars));
+        return nul ? int32_t(static_cast<const uint8_t*>(nul) - (bytes + 12)) : kMaxLabelChars;
+    }
     // Type, size, id and flags only: all a walk of the chain needs, without the label.
     static void ParseLink(const uint8_t* b, ChunkHeader& h) {
         h.type = GetBE32(b);
@@ -163,9 +180,21 @@ private:
     // The first count bytes of a header at pos that lies whole in the file: where the bytes read
     // ahead hold them, else read into scratch; nullptr (a failed read noted) when they cannot be
     // read.
-    const uint8_t* HeaderBytes(int32_t pos, int32_t count, uint8_t* scratch);
+    const uint8_t* HeaderBytes(int32_t pos, int32_t count, uint8_t* scratch) {
+        readFailed = false;
+        if (!m_file || pos < 0 || pos > m_file->Length() - m_headerSize) return nullptr;
+        ++headerReads;
+        // A walk of the chain parses its headers where the bytes read ahead hold them.
+        if (const uint8_t* held = Ahead(pos, count)) return held;
+        return HeaderBytesRead(pos, count, scratch);
+    }
+    // HeaderBytes when the bytes read ahead do not hold the header.
+    const uint8_t* HeaderBytesRead(int32_t pos, int32_t count, uint8_t* scratch);
     // A header read at pos is usable: its size holds a header, a body we take, and fits the file.
-    bool SaneHeader(int32_t pos, const ChunkHeader& h) const;
+    bool SaneHeader(int32_t pos, const ChunkHeader& h) const {
+        return h.size >= m_headerSize && h.size - m_headerSize <= kMaxBodySize &&
+               h.size <= m_file->Length() - pos;
+    }
     // ReadChunkHeader through the block, which is read again when it does not hold pos.
     bool BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h);
     // Moves the used chunks among span bytes of neighbouring chunks at from (all in the block)
