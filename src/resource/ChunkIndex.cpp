@@ -86,7 +86,7 @@ void ChunkIndex::SetLabel(IndexEntry& entry, const char* text, size_t length) {
     at[n] = 0;
     m_labelUsed += n + 1;
     entry.label = at;
-    entry.labelLength = int32_t(n);
+    entry.labelLength = uint16_t(n);
 }
 
 void ChunkIndex::Clear() {

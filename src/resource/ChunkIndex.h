@@ -34,21 +34,49 @@ private:
     std::unique_ptr<std::vector<int32_t>> m_list;
 };
 
+// What few entries have: a body in memory, older copies on disk, a 1.0 label key.
+struct EntryExtras {
+    CChunk* handle = nullptr;
+    OffsetList replaces;
+    int32_t nameKey = -1;
+};
+
+// One chunk of the index, in 32 bytes: a file of tens of thousands of chunks is walked through
+// its entries several times on every open, compaction and close.
 struct IndexEntry {
     uint32_t type = 0;
     int32_t offset = -1; // chunk header position; -1 = not written yet
     int16_t id = 0;
-    uint16_t flags = 0;      // as held in memory
-    uint16_t diskFlags = 0;  // as last read from or written to disk
-    int32_t nameKey = -1;    // 1.0 label key
-    int32_t labelLength = 0; // bytes of label before its NUL
+    uint16_t flags = 0;       // as held in memory
+    uint16_t diskFlags = 0;   // as last read from or written to disk
+    uint16_t labelLength = 0; // bytes of label before its NUL
     // 2.x label, NUL-terminated, at most 63 characters: held by the index (ChunkIndex::SetLabel).
     const char* label = "";
+
+    // The body in memory, if any: owned by the file, which frees it when the entry goes.
+    CChunk* Handle() const { return m_extras ? m_extras->handle : nullptr; }
+    // Throws std::bad_alloc when the entry has no extras yet and there is no memory for them.
+    void SetHandle(CChunk* chunk) {
+        if (chunk || m_extras) Extras().handle = chunk;
+    }
     // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
     // freed only once this one is written.
-    OffsetList replaces;
-    CChunk* handle = nullptr;
+    bool HasReplaced() const { return m_extras && !m_extras->replaces.empty(); }
+    OffsetList& Replaces() { return Extras().replaces; } // may throw std::bad_alloc
+    // The 1.0 label key; -1 for none.
+    int32_t NameKey() const { return m_extras ? m_extras->nameKey : -1; }
+    void SetNameKey(int32_t key) {
+        if (key != -1 || m_extras) Extras().nameKey = key;
+    }
+
+private:
+    EntryExtras& Extras() {
+        if (!m_extras) m_extras = std::make_unique<EntryExtras>();
+        return *m_extras;
+    }
+    std::unique_ptr<EntryExtras> m_extras;
 };
+static_assert(sizeof(void*) != 8 || sizeof(IndexEntry) == 32);
 
 struct TypeNode {
     uint32_t type = 0;

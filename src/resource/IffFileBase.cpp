@@ -6,6 +6,7 @@
 #include "resource/IffFormat.h"
 
 #include <algorithm>
+#include <new>
 #include <cstring>
 
 using iff::IndexEntry;
@@ -100,8 +101,9 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEachStored([&](IndexEntry& e) {
             if (e.offset >= 0) byOffset.push_back(&e.offset);
-            for (int32_t& r : e.replaces)
-                byOffset.push_back(&r);
+            if (e.HasReplaced())
+                for (int32_t& r : e.Replaces())
+                    byOffset.push_back(&r);
         });
     // Entries lie in the order a scan found them, so the list is sorted or a few sorted runs
     // (chunks added since, entries reused): merging neighbouring runs (stably, as a sort would)
@@ -163,8 +165,8 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
 void CIffFileBase::DropAll() {
     for (iff::ChunkIndex* list : {&m_index, &m_internal}) {
         list->ForEachStored([](IndexEntry& e) {
-            CChunk::Free(e.handle);
-            e.handle = nullptr;
+            CChunk::Free(e.Handle());
+            e.SetHandle(nullptr);
         });
         list->Clear();
     }
@@ -241,9 +243,9 @@ CChunk* CIffFileBase::Fetch(IndexEntry* e, ByteOrderRoutine routine) {
         SetError(kResErrNoChunk);
         return nullptr;
     }
-    if (e->handle) {
+    if (CChunk* held = e->Handle()) {
         SetError(kResOk);
-        return e->handle;
+        return held;
     }
     const int32_t h = m_store.HeaderSize();
     iff::ChunkHeader hdr;
@@ -265,7 +267,13 @@ CChunk* CIffFileBase::Fetch(IndexEntry* e, ByteOrderRoutine routine) {
         routine(chunk->Body(), chunk->Size());
         e->flags |= iff::kFlagNative;
     }
-    e->handle = chunk;
+    try {
+        e->SetHandle(chunk);
+    } catch (const std::bad_alloc&) {
+        CChunk::Free(chunk);
+        SetError(kResErrNoMemory);
+        return nullptr;
+    }
     m_handles[chunk] = e;
     SetError(kResOk);
     return chunk;
@@ -287,8 +295,8 @@ int32_t CIffFileBase::DescribeChunkAt(uint32_t type, int32_t index, ChunkFacts& 
         IndexEntry* e = node ? List().EntryAt(*node, index) : nullptr;
         if (!e) return SetError(kResErrNoChunk);
         iff::ChunkHeader hdr;
-        if (e->handle) {
-            facts.size = e->handle->Size();
+        if (CChunk* held = e->Handle()) {
+            facts.size = held->Size();
         } else if (ReadEntryHeader(*e, hdr) == kResOk) {
             facts.size = hdr.size - m_store.HeaderSize();
         } else if (RecoverIndex()) {
@@ -394,13 +402,13 @@ int16_t CIffFileBase::NextFreeId(uint32_t type) {
 }
 
 void CIffFileBase::DetachHandle(IndexEntry& e) {
-    if (e.handle) m_handles.erase(e.handle);
-    e.handle = nullptr;
+    if (e.Handle()) m_handles.erase(e.Handle());
+    e.SetHandle(nullptr);
     e.flags = e.diskFlags;
 }
 
 void CIffFileBase::RemoveEntry(IndexEntry* e) {
-    if (e->handle) m_handles.erase(e->handle);
+    if (e->Handle()) m_handles.erase(e->Handle());
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         if (list->Remove(e)) return;
 }
@@ -452,6 +460,7 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     e->id = id;
     e->flags = uint16_t((native ? iff::kFlagNative : 0) | extraFlags | ((variant & 0xFF) << 8));
     e->diskFlags = e->flags;
+    e->SetHandle(chunk);
     const char* text = labelText ? labelText : "";
     if (!existing || !ReuseLabel(*e, *existing, text))
         if (int32_t err = AssignLabel(*e, text)) return SetError(err);
@@ -462,14 +471,13 @@ int32_t CIffFileBase::AddCommon(CChunk* chunk, uint32_t type, int16_t id, const 
     // any copy a stopped save left behind. They stay on disk until the new body is written, so a
     // write that fails (or a crash) never leaves the file without either of them.
     while (IndexEntry* old = FindById(type, id, match)) {
-        if (old->offset >= 0) e->replaces.push_back(old->offset);
-        e->replaces.append(old->replaces);
-        if (old->nameKey != e->nameKey) ForgetLabel(*old);
-        CChunk* oldHandle = old->handle;
+        if (old->offset >= 0) e->Replaces().push_back(old->offset);
+        if (old->HasReplaced()) e->Replaces().append(old->Replaces());
+        if (old->NameKey() != e->NameKey()) ForgetLabel(*old);
+        CChunk* oldHandle = old->Handle();
         RemoveEntry(old);
         CChunk::Free(oldHandle);
     }
-    made.handle = chunk;
     IndexEntry& added = List().Add(type);
     added = std::move(made);
     m_handles[chunk] = &added;
@@ -482,15 +490,15 @@ iff::ChunkHeader CIffFileBase::HeaderFor(const IndexEntry& e, int32_t bodySize) 
     hdr.size = bodySize + m_store.HeaderSize();
     hdr.id = e.id;
     hdr.flags = e.flags;
-    hdr.nameKey = e.nameKey;
+    hdr.nameKey = e.NameKey();
     std::strncpy(hdr.label, e.label, sizeof hdr.label - 1);
     return hdr;
 }
 
 int32_t CIffFileBase::FreeReplaced(IndexEntry& e) {
-    while (!e.replaces.empty()) {
-        if (int32_t err = m_store.FreeChunk(e.replaces.back())) return err;
-        e.replaces.pop_back();
+    while (e.HasReplaced()) {
+        if (int32_t err = m_store.FreeChunk(e.Replaces().back())) return err;
+        e.Replaces().pop_back();
     }
     return kResOk;
 }
@@ -498,9 +506,10 @@ int32_t CIffFileBase::FreeReplaced(IndexEntry& e) {
 int32_t CIffFileBase::WriteEntry(IndexEntry& e, bool inPlace) {
     if (!IsOpen()) return kResErrNotOpen;
     if (!m_writable) return kResErrNotWritable;
-    if (!e.handle) return kResOk;
+    CChunk* const body = e.Handle();
+    if (!body) return kResOk;
     const int32_t h = m_store.HeaderSize();
-    const int32_t b = e.handle->Size();
+    const int32_t b = body->Size();
     if (b < 0 || b > iff::kMaxBodySize) return kResErrObject;
     if (int32_t err = PrepareDiskChange()) return err;
     const iff::ChunkHeader hdr = HeaderFor(e, b);
@@ -509,14 +518,14 @@ int32_t CIffFileBase::WriteEntry(IndexEntry& e, bool inPlace) {
         if (!m_store.ReadChunkHeader(e.offset, old)) return kResErrShortRead;
         if (old.size == hdr.size) {
             if (!inPlace) return RewriteInPlace(e, hdr);
-            int32_t err = m_store.WriteAt(e.offset + h, e.handle->Body(), b);
+            int32_t err = m_store.WriteAt(e.offset + h, body->Body(), b);
             if (!err) err = m_store.WriteChunkHeader(e.offset, hdr);
             if (err) return err;
             e.diskFlags = e.flags;
             return AfterChunkWrite();
         }
         // A new size needs a new place; the old one is freed once the new one is written.
-        e.replaces.push_back(e.offset);
+        e.Replaces().push_back(e.offset);
         e.offset = -1;
     }
     int32_t pos = -1;
@@ -546,11 +555,11 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
     e.offset = copy;
     e.diskFlags = e.flags;
     if (int32_t err = m_store.FreeChunk(place)) {
-        e.replaces.push_back(place);
+        e.Replaces().push_back(place);
         return err;
     }
     m_store.freeSpace -= need; // the place is taken again at once
-    int32_t err = m_store.WriteAt(place + h, e.handle->Body(), need - h);
+    int32_t err = m_store.WriteAt(place + h, e.Handle()->Body(), need - h);
     if (!err) err = m_store.WriteChunkHeader(place, hdr);
     if (err) {
         m_store.freeSpace += need; // the place stays free; the chunk lives in the copy
@@ -558,7 +567,7 @@ int32_t CIffFileBase::RewriteInPlace(IndexEntry& e, const iff::ChunkHeader& hdr)
     }
     e.offset = place;
     if (int32_t err = m_store.FreeChunk(copy)) {
-        e.replaces.push_back(copy);
+        e.Replaces().push_back(copy);
         return err;
     }
     if (appended && copy + need == m_store.File()->Length() && m_store.SetLength(copy))
@@ -571,7 +580,8 @@ int32_t CIffFileBase::WriteAtNewPlace(const IndexEntry& e, const iff::ChunkHeade
                                       int32_t& pos, bool& appended) {
     if (int32_t err = m_store.Allocate(hdr.size, pos, &appended, &hdr)) return err;
     // Body first: until the header is written, the place stays a free chunk.
-    int32_t err = m_store.WriteAt(pos + m_store.HeaderSize(), e.handle->Body(), e.handle->Size());
+    const CChunk* body = e.Handle();
+    int32_t err = m_store.WriteAt(pos + m_store.HeaderSize(), body->Body(), body->Size());
     if (!err) err = m_store.WriteChunkHeader(pos, hdr);
     if (err) GiveBack(pos, hdr.size, appended);
     return err;
@@ -591,7 +601,7 @@ int32_t CIffFileBase::WritePending() {
     // Mostly nothing is pending, which a walk through memory tells soonest; what is, is
     // written in the order of the types.
     const auto pending = [](const IndexEntry& e) {
-        return (e.offset < 0 && e.handle) || (e.offset >= 0 && !e.replaces.empty());
+        return (e.offset < 0 && e.Handle()) || (e.offset >= 0 && e.HasReplaced());
     };
     bool any = false;
     List().ForEachStored([&](IndexEntry& e) { any = any || pending(e); });
@@ -611,7 +621,7 @@ int32_t CIffFileBase::RewriteHeader(IndexEntry& e) {
     iff::ChunkHeader hdr;
     if (!m_store.ReadChunkHeader(e.offset, hdr)) return kResErrShortRead;
     hdr.id = e.id;
-    hdr.nameKey = e.nameKey;
+    hdr.nameKey = e.NameKey();
     std::memset(hdr.label, 0, sizeof hdr.label);
     std::strncpy(hdr.label, e.label, sizeof hdr.label - 1);
     if (int32_t err = m_store.WriteChunkHeader(e.offset, hdr)) return err;
@@ -631,7 +641,7 @@ int32_t CIffFileBase::DeleteChunk(CChunk* chunk) {
     if (!m_writable) return SetError(kResErrNotWritable);
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrUnknownChunk);
-    if (e->offset >= 0 || !e->replaces.empty())
+    if (e->offset >= 0 || e->HasReplaced())
         if (int32_t err = PrepareDiskChange()) return SetError(err);
     if (int32_t err = FreeReplaced(*e)) return SetError(err);
     if (e->offset >= 0) {

@@ -48,7 +48,7 @@ int32_t CIffFileV1::Open(const char* path) {
             e.id = h.id;
             e.flags = e.diskFlags = h.flags;
             e.offset = pos;
-            e.nameKey = h.nameKey;
+            e.SetNameKey(h.nameKey);
         }
         pos += h.size;
     }
@@ -106,7 +106,7 @@ int32_t CIffFileV1::WriteNameMap() {
     if (iff::TypeNode* node = m_internal.FindType(m_names.KindTag())) {
         std::vector<IndexEntry*> old;
         for (auto& e : node->entries)
-            if (e->id == 1 && e->offset >= 0 && !e->handle) old.push_back(e);
+            if (e->id == 1 && e->offset >= 0 && !e->Handle()) old.push_back(e);
         for (IndexEntry* e : old) {
             m_staleMaps.push_back(e->offset);
             RemoveEntry(e);
@@ -174,7 +174,7 @@ CChunk* CIffFileV1::GetChunkByLabel(uint32_t type, const CBoundedString& label,
         const int32_t key = m_names.Entries()[size_t(i)].key;
         for (int32_t n = 1; n <= int32_t(node->entries.size()); ++n) {
             IndexEntry* e = List().EntryAt(*node, n);
-            if (e->nameKey == key) return Fetch(e, routine);
+            if (e->NameKey() == key) return Fetch(e, routine);
         }
     }
     SetError(kResErrUnknownChunk);
@@ -186,7 +186,7 @@ int32_t CIffFileV1::GetLabel(CChunk* chunk, CBoundedString& out) {
     if (!IsOpen()) return SetError(kResErrNotOpen);
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrNoChunk);
-    if (const CNameMap::Entry* n = e->nameKey == -1 ? nullptr : m_names.Find(e->nameKey))
+    if (const CNameMap::Entry* n = e->NameKey() == -1 ? nullptr : m_names.Find(e->NameKey()))
         out.Assign(n->label.c_str());
     return SetError(kResOk);
 }
@@ -221,7 +221,7 @@ int32_t CIffFileV1::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedStrin
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrUnknownChunk);
     bool changed = false;
-    int32_t key = e->nameKey;
+    int32_t key = e->NameKey();
     if (label.Length() > 0 && key == -1) {
         key = NextNameKey();
         if (key == -1) return SetError(kResErrNoNameKey);
@@ -229,7 +229,7 @@ int32_t CIffFileV1::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedStrin
     }
     if (e->id != id) changed = true;
     e->id = id;
-    e->nameKey = key;
+    e->SetNameKey(key);
     if (key != -1) m_names.Set(key, label.Text());
     if (!changed || e->offset < 0) return SetError(kResOk);
     return SetError(RewriteHeader(*e));
@@ -241,34 +241,34 @@ int32_t CIffFileV1::NextNameKey() {
     int32_t next = m_names.NextKey();
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEach([&](IndexEntry& e) {
-            if (next != -1 && e.nameKey >= next) next = e.nameKey == INT32_MAX ? -1 : e.nameKey + 1;
+            if (next != -1 && e.NameKey() >= next) next = e.NameKey() == INT32_MAX ? -1 : e.NameKey() + 1;
         });
     return next;
 }
 
 std::string CIffFileV1::EntryLabel(const IndexEntry& e) {
-    const CNameMap::Entry* n = e.nameKey == -1 ? nullptr : m_names.Find(e.nameKey);
+    const CNameMap::Entry* n = e.NameKey() == -1 ? nullptr : m_names.Find(e.NameKey());
     return n ? n->label : std::string();
 }
 
 int32_t CIffFileV1::AssignLabel(IndexEntry& e, const char* label) {
-    e.nameKey = -1;
+    e.SetNameKey(-1);
     if (!label || !*label) return kResOk;
     const int32_t key = NextNameKey();
     if (key == -1) return kResErrNoNameKey;
-    e.nameKey = key;
+    e.SetNameKey(key);
     m_names.Set(key, label);
     return kResOk;
 }
 
 bool CIffFileV1::ReuseLabel(IndexEntry& e, const IndexEntry& old, const char* label) {
-    if (old.nameKey == -1 || !label || !*label) return false;
-    const CNameMap::Entry* n = m_names.Find(old.nameKey);
+    if (old.NameKey() == -1 || !label || !*label) return false;
+    const CNameMap::Entry* n = m_names.Find(old.NameKey());
     if (!n || n->label != label) return false;
-    e.nameKey = old.nameKey;
+    e.SetNameKey(old.NameKey());
     return true;
 }
 
 void CIffFileV1::ForgetLabel(IndexEntry& e) {
-    if (e.nameKey != -1) m_names.Set(e.nameKey, "");
+    if (e.NameKey() != -1) m_names.Set(e.NameKey(), "");
 }

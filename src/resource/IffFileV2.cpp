@@ -27,9 +27,9 @@ void MakeHeader(uint8_t* out, int32_t mapOffset) {
 void CIffFileV2::RemoveMapEntries(iff::ChunkIndex& index) {
     if (iff::TypeNode* node = index.FindType(iff::kTypeMap))
         for (IndexEntry* e : node->entries)
-            if (e->handle) {
-                m_handles.erase(e->handle);
-                CChunk::Free(e->handle);
+            if (CChunk* held = e->Handle()) {
+                m_handles.erase(held);
+                CChunk::Free(held);
             }
     index.RemoveType(iff::kTypeMap);
 }
@@ -199,11 +199,11 @@ bool CIffFileV2::VerifyMapIndex() {
     // The map does not describe the file: take the scan, keeping what clients hold.
     std::vector<IndexEntry*> keep;
     m_index.ForEach([&](IndexEntry& e) {
-        if (!e.handle && e.offset >= 0) return;
+        if (!e.Handle() && e.offset >= 0) return;
         auto it = e.offset >= 0 ? byOffset.find(e.offset) : byOffset.end();
         if (it != byOffset.end() && it->second->type == e.type && it->second->id == e.id &&
-            !it->second->handle) {
-            it->second->handle = e.handle;
+            !it->second->Handle()) {
+            it->second->SetHandle(e.Handle());
             it->second->flags = e.flags;
         } else {
             if (e.offset >= 0) e.offset = -1; // written again on release
@@ -220,7 +220,7 @@ bool CIffFileV2::VerifyMapIndex() {
     m_index = std::move(scanned);
     m_handles.clear();
     m_index.ForEach([&](IndexEntry& e) {
-        if (e.handle) m_handles[e.handle] = &e;
+        if (e.Handle()) m_handles[e.Handle()] = &e;
     });
     m_store.freeSpace = freeSpace;
     m_mapChunk = mapChunk;
@@ -294,7 +294,7 @@ int32_t CIffFileV2::AfterChunkWrite() {
 bool CIffFileV2::HasPending() {
     bool pending = false;
     m_index.ForEach([&](IndexEntry& e) {
-        if (e.offset < 0 && e.handle) pending = true;
+        if (e.offset < 0 && e.Handle()) pending = true;
     });
     return pending;
 }

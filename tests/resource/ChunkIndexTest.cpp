@@ -64,7 +64,8 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
 
     IndexEntry* gone = entries[7];
     gone->offset = 700;
-    gone->replaces.push_back(64);
+    gone->Replaces().push_back(64);
+    gone->SetNameKey(3);
     EXPECT_TRUE(index.Remove(gone));
     EXPECT_FALSE(index.Remove(gone)) << "no longer listed";
     ChunkIndex other;
@@ -73,7 +74,7 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
     int walked = 0;
     index.ForEachStored([&](IndexEntry& e) {
         if (&e == gone) {
-            EXPECT_TRUE(e.offset == -1 && e.replaces.empty() && e.type == 0);
+            EXPECT_TRUE(e.offset == -1 && !e.HasReplaced() && e.type == 0);
         }
         ++walked;
     });
@@ -85,8 +86,9 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
     EXPECT_EQ(again.offset, -1);
     EXPECT_EQ(again.id, 0);
     EXPECT_STREQ(again.label, "");
-    EXPECT_TRUE(again.replaces.empty());
-    EXPECT_EQ(again.handle, nullptr);
+    EXPECT_FALSE(again.HasReplaced());
+    EXPECT_EQ(again.NameKey(), -1);
+    EXPECT_EQ(again.Handle(), nullptr);
 }
 
 // Removing a type's last entry, or the whole type, drops the type; lookups of the other types
