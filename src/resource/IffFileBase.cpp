@@ -6,8 +6,8 @@
 #include "resource/IffFormat.h"
 
 #include <algorithm>
-#include <new>
 #include <cstring>
+#include <new>
 
 using iff::IndexEntry;
 

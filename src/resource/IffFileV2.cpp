@@ -293,7 +293,7 @@ int32_t CIffFileV2::AfterChunkWrite() {
 
 bool CIffFileV2::HasPending() {
     bool pending = false;
-    m_index.ForEach([&](IndexEntry& e) {
+    m_index.ForEachStored([&](IndexEntry& e) {
         if (e.offset < 0 && e.Handle()) pending = true;
     });
     return pending;
