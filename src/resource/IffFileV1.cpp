@@ -241,7 +241,8 @@ int32_t CIffFileV1::NextNameKey() {
     int32_t next = m_names.NextKey();
     for (iff::ChunkIndex* list : {&m_index, &m_internal})
         list->ForEach([&](IndexEntry& e) {
-            if (next != -1 && e.NameKey() >= next) next = e.NameKey() == INT32_MAX ? -1 : e.NameKey() + 1;
+            const int32_t key = e.NameKey();
+            if (next != -1 && key >= next) next = key == INT32_MAX ? -1 : key + 1;
         });
     return next;
 }
