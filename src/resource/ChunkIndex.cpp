@@ -65,28 +65,9 @@ void ChunkIndex::RemoveType(uint32_t type) {
     types.erase(types.begin() + (node - types.data()));
 }
 
-void ChunkIndex::SetLabel(IndexEntry& entry, const char* text) {
-    SetLabel(entry, text, size_t(kMaxLabelChars));
-}
-
-void ChunkIndex::SetLabel(IndexEntry& entry, const char* text, size_t length) {
-    const size_t n = text ? strnlen(text, std::min(length, size_t(kMaxLabelChars))) : 0;
-    if (n == 0) {
-        entry.label = "";
-        entry.labelLength = 0;
-        return;
-    }
-    // Labels are only ever added: one replaced stays in its block until the index is cleared.
-    if (m_labels.empty() || kLabelBlock - m_labelUsed < n + 1) {
-        m_labels.push_back(std::make_unique_for_overwrite<char[]>(kLabelBlock));
-        m_labelUsed = 0;
-    }
-    char* at = m_labels.back().get() + m_labelUsed;
-    std::memcpy(at, text, n);
-    at[n] = 0;
-    m_labelUsed += n + 1;
-    entry.label = at;
-    entry.labelLength = uint16_t(n);
+void ChunkIndex::NewLabelBlock() {
+    m_labels.push_back(std::make_unique_for_overwrite<char[]>(kLabelBlock));
+    m_labelUsed = 0;
 }
 
 void ChunkIndex::Clear() {

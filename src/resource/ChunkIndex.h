@@ -3,8 +3,11 @@
 // index keeps entries and labels in blocks of its own rather than one allocation apiece.
 #pragma once
 
+#include "resource/IffFormat.h"
+
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -130,9 +133,28 @@ public:
     // Removes every entry of the type; the caller has dealt with their handles.
     void RemoveType(uint32_t type);
     // Copies text (cut to 63 characters, or at its first NUL) into the index for the entry.
-    void SetLabel(IndexEntry& entry, const char* text);
+    void SetLabel(IndexEntry& entry, const char* text) {
+        SetLabel(entry, text, size_t(kMaxLabelChars));
+    }
     // The same for length bytes of text, which need not be NUL-terminated.
-    void SetLabel(IndexEntry& entry, const char* text, size_t length);
+    void SetLabel(IndexEntry& entry, const char* text, size_t length) {
+        const size_t n =
+            text ? strnlen(text, length < size_t(kMaxLabelChars) ? length : kMaxLabelChars) : 0;
+        if (n == 0) {
+            entry.label = "";
+            entry.labelLength = 0;
+            return;
+        }
+        // Labels are only ever added: one replaced stays in its block until the index is
+        // cleared.
+        if (m_labels.empty() || kLabelBlock - m_labelUsed < n + 1) NewLabelBlock();
+        char* at = m_labels.back().get() + m_labelUsed;
+        std::memcpy(at, text, n);
+        at[n] = 0;
+        m_labelUsed += n + 1;
+        entry.label = at;
+        entry.labelLength = uint16_t(n);
+    }
     // Every entry in logical order.
     template <class F> void ForEach(F&& f) {
         for (int32_t t = 1; t <= TypeCount(); ++t) {
@@ -159,6 +181,7 @@ private:
     TypeNode& AddType(uint32_t type);
     // A spare entry, or one from a new block.
     IndexEntry* NewEntry();
+    void NewLabelBlock();
 
     static constexpr size_t kEntriesPerBlock = 512;
     static constexpr size_t kLabelBlock = 16384;

@@ -127,9 +127,8 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
     iff::ChunkHeader h;
     uint8_t scratch[iff::kChunkHeaderV2];
     const char* label = "";
-    int32_t labelLength = 0;
     mapChunk = -1;
-    while (m_store.ViewChunkHeader(pos, h, scratch, label, labelLength)) {
+    while (m_store.ViewChunkHeader(pos, h, scratch, label)) {
         if (starts) starts->push_back(pos);
         if (h.flags & iff::kFlagFree) {
             freeSpace += h.size;
@@ -139,7 +138,7 @@ iff::CIffStore::End CIffFileV2::Scan(iff::ChunkIndex& index, int32_t& freeSpace,
             e.id = h.id;
             e.flags = e.diskFlags = h.flags;
             e.offset = pos;
-            index.SetLabel(e, label, size_t(labelLength));
+            index.SetLabel(e, label);
         }
         pos += h.size;
     }

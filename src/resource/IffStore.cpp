@@ -93,7 +93,9 @@ void CIffStore::ParseHeader(const uint8_t* b, ChunkHeader& h) const {
         h.label[0] = 0;
     } else {
         h.nameKey = -1;
-        const size_t n = size_t(LabelLength(b));
+        const void* nul = std::memchr(b + 12, 0, size_t(kMaxLabelChars));
+        const size_t n =
+            nul ? size_t(static_cast<const uint8_t*>(nul) - (b + 12)) : size_t(kMaxLabelChars);
         std::memcpy(h.label, b + 12, n);
         h.label[n] = 0;
     }

@@ -78,10 +78,10 @@ public:
     // body of at most 0x40000000 bytes. Anything else ends a walk of the chain.
     bool ReadChunkHeader(int32_t pos, ChunkHeader& h);
     // ReadChunkHeader for a walk that indexes the chain: the label is not copied into h but
-    // seen where it lies (read ahead, or in scratch), labelLength bytes before its NUL. Valid
-    // until the next read or write.
+    // seen where it lies (read ahead, or in scratch): at most kMaxLabelChars bytes, ending at
+    // the first NUL if there is one. Valid until the next read or write.
     bool ViewChunkHeader(int32_t pos, ChunkHeader& h, uint8_t (&scratch)[kChunkHeaderV2],
-                         const char*& label, int32_t& labelLength) {
+                         const char*& label) {
         const uint8_t* b = HeaderBytes(pos, m_headerSize, scratch);
         if (!b) return false;
         ParseLink(b, h);
@@ -90,10 +90,8 @@ public:
         if (m_headerSize == kChunkHeaderV1) {
             h.nameKey = int32_t(GetBE32(b + 12));
             label = "";
-            labelLength = 0;
         } else {
             label = reinterpret_cast<const char*>(b + 12);
-            labelLength = LabelLength(b);
         }
         return SaneHeader(pos, h);
     }
@@ -163,11 +161,6 @@ private:
     // ReadAt for what the bytes read ahead do not hold (reading ahead again for a small read).
     int32_t ReadThrough(int32_t pos, void* buf, int32_t count);
     void ParseHeader(const uint8_t* bytes, ChunkHeader& h) const;
-    // Bytes of the 2.x label at bytes (a header's) before its NUL.
-    static int32_t LabelLength(const uint8_t* bytes) {
-        const void* nul = std::memchr(bytes + 12, 0, size_t(kMaxLabelChars));
-        return nul ? int32_t(static_cast<const uint8_t*>(nul) - (bytes + 12)) : kMaxLabelChars;
-    }
     // Type, size, id and flags only: all a walk of the chain needs, without the label.
     static void ParseLink(const uint8_t* b, ChunkHeader& h) {
         h.type = GetBE32(b);
