@@ -98,20 +98,22 @@ int32_t CIffFileBase::CompactChunks(bool dropMaps) {
         for (const iff::TypeNode& node : list->types)
             count += node.entries.size();
     byOffset.reserve(count);
-    for (iff::ChunkIndex* list : {&m_index, &m_internal})
-        list->ForEachStored([&](IndexEntry& e) {
-            if (e.offset >= 0) byOffset.push_back(&e.offset);
-            if (e.HasReplaced())
-                for (int32_t& r : e.Replaces())
-                    byOffset.push_back(&r);
-        });
     // Entries lie in the order a scan found them, so the list is sorted or a few sorted runs
     // (chunks added since, entries reused): merging neighbouring runs (stably, as a sort would)
     // costs a pass per halving of their number.
-    const auto byValue = [](const int32_t* a, const int32_t* b) { return *a < *b; };
     std::vector<size_t> runs{0};
-    for (size_t i = 1; i < byOffset.size(); ++i)
-        if (*byOffset[i] < *byOffset[i - 1]) runs.push_back(i);
+    const auto take = [&](int32_t& offset) {
+        if (!byOffset.empty() && offset < *byOffset.back()) runs.push_back(byOffset.size());
+        byOffset.push_back(&offset);
+    };
+    for (iff::ChunkIndex* index : {&m_index, &m_internal})
+        index->ForEachStored([&](IndexEntry& e) {
+            if (e.offset >= 0) take(e.offset);
+            if (e.HasReplaced())
+                for (int32_t& r : e.Replaces())
+                    take(r);
+        });
+    const auto byValue = [](const int32_t* a, const int32_t* b) { return *a < *b; };
     while (runs.size() > 1) {
         std::vector<size_t> merged;
         for (size_t r = 0; r < runs.size(); r += 2) {
