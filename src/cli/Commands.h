@@ -22,4 +22,16 @@ void RegisterPo(CLI::App& app, int& status);
 void RegisterPreview(CLI::App& app, int& status);
 void RegisterDemo(CLI::App& app, int& status);
 
+// Every subcommand in the order the overview lists them: its name, and what adds it to the app.
+struct CommandEntry {
+    const char* name;
+    void (*add)(CLI::App& app, int& status);
+};
+inline constexpr CommandEntry kCommands[] = {
+    {"chunks", RegisterChunks},   {"check", RegisterCheck}, {"compact", RegisterCompact},
+    {"objects", RegisterObjects}, {"ttab", RegisterTtab},   {"strings", RegisterStrings},
+    {"apply", RegisterApply},     {"po", RegisterPo},       {"preview", RegisterPreview},
+    {"demo", RegisterDemo},
+};
+
 } // namespace cli

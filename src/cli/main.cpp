@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -23,16 +24,14 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("tavimet-cli ") + tavimet::kVersion,
                          "Print the name and version and exit");
     int status = cli::kExitOk;
-    cli::RegisterChunks(app, status);
-    cli::RegisterCheck(app, status);
-    cli::RegisterCompact(app, status);
-    cli::RegisterObjects(app, status);
-    cli::RegisterTtab(app, status);
-    cli::RegisterStrings(app, status);
-    cli::RegisterApply(app, status);
-    cli::RegisterPo(app, status);
-    cli::RegisterPreview(app, status);
-    cli::RegisterDemo(app, status);
+    // Making every subcommand takes longer than some of them take to run: when the first word
+    // names one, only that one is made. Anything else (the overview, the version, a mistake)
+    // makes them all.
+    const cli::CommandEntry* only = nullptr;
+    for (const cli::CommandEntry& command : cli::kCommands)
+        if (argc > 1 && std::strcmp(argv[1], command.name) == 0) only = &command;
+    for (const cli::CommandEntry& command : cli::kCommands)
+        if (!only || only == &command) command.add(app, status);
     // The first word that is not an option names the subcommand; CLI11 would only say that one
     // is required.
     for (int i = 1; i < argc; ++i) {
