@@ -325,6 +325,10 @@ bool CIffStore::BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h) {
         block.start = block.valid = pos;
         block.length = n;
     }
+    return HeldHeader(block, pos, h);
+}
+
+bool CIffStore::HeldHeader(const CompactBlock& block, int32_t pos, ChunkHeader& h) {
     ++headerReads;
     readFailed = false;
     ParseLink(block.bytes.data() + (pos - block.start), h);
@@ -438,10 +442,9 @@ int32_t CIffStore::Compact(bool dropMaps, const std::function<void(int32_t, int3
                 }
                 span += c.size;
                 at += c.size;
-                if (blockEnd - at < m_headerSize) break;
-                ++headerReads;
-                ParseLink(block.bytes.data() + (at - block.start), c);
-                if (!SaneHeader(at, c) || c.size > blockEnd - at) break;
+                if (blockEnd - at < m_headerSize || !HeldHeader(block, at, c) ||
+                    c.size > blockEnd - at)
+                    break;
             }
         }
         if (used > 0) {

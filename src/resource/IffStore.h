@@ -77,22 +77,16 @@ public:
     // A complete header at pos whose size is sane: at least one header, within the file, and a
     // body of at most 0x40000000 bytes. Anything else ends a walk of the chain.
     bool ReadChunkHeader(int32_t pos, ChunkHeader& h);
-    // ReadChunkHeader for a walk that indexes the chain: the label is not copied into h but
-    // seen where it lies (read ahead, or in scratch): at most kMaxLabelChars bytes, ending at
-    // the first NUL if there is one. Valid until the next read or write.
+    // ReadChunkHeader for a walk that indexes the chain: h gets the type, size, id and flags
+    // only, and the 2.x label is seen where it lies (read ahead, or in scratch): at most
+    // kMaxLabelChars bytes, ending at the first NUL if there is one ("" in a 1.0 file). Valid
+    // until the next read or write.
     bool ViewChunkHeader(int32_t pos, ChunkHeader& h, uint8_t (&scratch)[kChunkHeaderV2],
                          const char*& label) {
         const uint8_t* b = HeaderBytes(pos, m_headerSize, scratch);
         if (!b) return false;
         ParseLink(b, h);
-        h.nameKey = -1;
-        h.label[0] = 0;
-        if (m_headerSize == kChunkHeaderV1) {
-            h.nameKey = int32_t(GetBE32(b + 12));
-            label = "";
-        } else {
-            label = reinterpret_cast<const char*>(b + 12);
-        }
+        label = m_headerSize == kChunkHeaderV2 ? reinterpret_cast<const char*>(b + 12) : "";
         return SaneHeader(pos, h);
     }
     // Reads only: false when fewer than a header's bytes are there.
@@ -190,6 +184,8 @@ private:
     }
     // ReadChunkHeader through the block, which is read again when it does not hold pos.
     bool BlockHeader(CompactBlock& block, int32_t pos, ChunkHeader& h);
+    // The same for a header the block holds, taken from its bytes.
+    bool HeldHeader(const CompactBlock& block, int32_t pos, ChunkHeader& h);
     // Moves the used chunks among span bytes of neighbouring chunks at from (all in the block)
     // down by shift, packed together into used bytes; shift leaves room for a free header
     // behind them. Free chunks (and maps, with dropMaps) of the window join the free space.

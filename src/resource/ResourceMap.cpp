@@ -45,17 +45,19 @@ void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
         stream.Longs(&type, 1);
         stream.Longs(&count, 1);
         for (int32_t i = 0; i < count && !stream.IsShort(); ++i) {
-            iff::IndexEntry read;
-            stream.Longs(&read.offset, 1);
-            stream.Words(&read.id, 1);
-            stream.Words(&read.diskFlags, 1);
+            int32_t offset = 0;
+            int16_t id = 0;
+            uint16_t flags = 0;
+            stream.Longs(&offset, 1);
+            stream.Words(&id, 1);
+            stream.Words(&flags, 1);
             int32_t length = 0;
             const char* label = stream.ViewText(length);
             if (stream.IsShort()) break;
             iff::IndexEntry& e = m_index.Add(type);
-            e.offset = read.offset;
-            e.id = read.id;
-            e.flags = e.diskFlags = read.diskFlags;
+            e.offset = offset;
+            e.id = id;
+            e.flags = e.diskFlags = flags;
             m_index.SetLabel(e, label, size_t(length));
         }
     }
