@@ -23,15 +23,17 @@ void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
             if (node.type == iff::kTypeMap || node.entries.empty()) continue;
             uint32_t type = node.type;
             int32_t count = int32_t(node.entries.size());
-            stream.Longs(&type, 1);
-            stream.Longs(&count, 1);
-            for (int32_t i = 1; i <= count; ++i) {
-                iff::IndexEntry& e = *m_index.EntryAt(node, i);
-                stream.Longs(&e.offset, 1);
-                stream.Words(&e.id, 1);
-                stream.Words(&e.diskFlags, 1);
-                stream.PutText(e.label, e.labelLength);
-            }
+            stream.PutFields([&](auto& out) {
+                out.Longs(&type, 1);
+                out.Longs(&count, 1);
+                for (int32_t i = 1; i <= count; ++i) {
+                    iff::IndexEntry& e = *m_index.EntryAt(node, i);
+                    out.Longs(&e.offset, 1);
+                    out.Words(&e.id, 1);
+                    out.Words(&e.diskFlags, 1);
+                    out.PutText(e.label, e.labelLength);
+                }
+            });
         }
         return;
     }

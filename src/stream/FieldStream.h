@@ -79,6 +79,11 @@ public:
         else
             PutTextElsewhere(text, length);
     }
+    // Runs fields(out) where out stores what this stream's Longs, Words and PutText would, at
+    // full speed: for a plain, unswapped stream without a table that writes or measures, out is
+    // a writer keeping the position to itself (in registers) until fields returns; for any
+    // other stream it is the stream. Many small records go through one call.
+    template <class Fields> void PutFields(Fields&& fields);
     // Reading, the other way round: one string as it lies, without a copy into a string object
     // (inline: in the buffer, its length bytes not NUL-terminated when the stream ran short;
     // through a table: the table's text). Valid while the buffer and the table are unchanged.
@@ -109,6 +114,7 @@ public:
     int32_t TableStatus() const { return m_tableStatus; }
 
 private:
+    class PlainOut;
     // Records store many small fields: one value of a plain stream is handled here when it
     // fits, everything else out of line.
     template <int Width> void Integers(void* values, int32_t n, bool swappable) {
@@ -159,16 +165,7 @@ private:
     uint32_t GetPacked(const int* classes);
     void InlineText(const char*& text, int32_t& length);
     // Writing or measuring an inline string: its bytes and NUL, padded to an even offset.
-    void PutInline(const char* text, int32_t length) {
-        if (m_mode == Mode::Write) {
-            if (m_position + length + 1 <= m_size)
-                std::memcpy(m_buffer + m_position, text, static_cast<size_t>(length) + 1);
-            else
-                m_short = true;
-        }
-        m_position += int64_t{length} + 1;
-        if (m_position & 1) ++m_position;
-    }
+    void PutInline(const char* text, int32_t length);
     void PutTextElsewhere(const char* text, int32_t length);
     const char* TableText(const char* text);
 
@@ -185,3 +182,71 @@ private:
     int32_t m_tableStatus = 0;
     std::unique_ptr<IStreamStringTable> m_table;
 };
+
+// How a plain, unswapped stream that writes or measures stores fields (little-endian values,
+// NUL-terminated text padded to an even offset, nothing stored past the end), over a copy of
+// its state that no byte it stores can alias. The stream stores inline text through it, and
+// PutFields hands it whole runs of fields.
+class CFieldStream::PlainOut {
+public:
+    explicit PlainOut(const CFieldStream& stream)
+        : m_buffer(stream.m_mode == Mode::Write ? stream.m_buffer : nullptr), m_size(stream.m_size),
+          m_position(stream.m_position) {}
+    void Longs(const int32_t* values, int32_t n) { Values<4>(values, n); }
+    void Longs(const uint32_t* values, int32_t n) { Values<4>(values, n); }
+    void Words(const int16_t* values, int32_t n) { Values<2>(values, n); }
+    void Words(const uint16_t* values, int32_t n) { Values<2>(values, n); }
+    void PutText(const char* text, int32_t length) {
+        if (m_buffer) {
+            if (m_position + length + 1 <= m_size)
+                std::memcpy(m_buffer + m_position, text, static_cast<size_t>(length) + 1);
+            else
+                m_short = true;
+        }
+        m_position += int64_t{length} + 1;
+        if (m_position & 1) ++m_position;
+    }
+
+private:
+    friend class CFieldStream;
+    template <int Width> void Values(const void* values, int32_t n) {
+        for (int32_t i = 0; i < n; ++i) {
+            if (m_buffer) {
+                if (m_position + Width <= m_size)
+                    OneValue<Width>(m_buffer + m_position,
+                                    static_cast<const uint8_t*>(values) + size_t(i) * Width);
+                else
+                    m_short = true;
+            }
+            m_position += Width;
+        }
+    }
+    template <int Width> static void OneValue(uint8_t* at, const uint8_t* value) {
+        using Bits = std::conditional_t<Width == 2, uint16_t, uint32_t>;
+        Bits v;
+        std::memcpy(&v, value, Width);
+        PutOrdered<Width, false>(at, v);
+    }
+    uint8_t* m_buffer; // nullptr: measuring
+    int32_t m_size;
+    int64_t m_position;
+    bool m_short = false;
+};
+
+inline void CFieldStream::PutInline(const char* text, int32_t length) {
+    PlainOut out(*this);
+    out.PutText(text, length);
+    m_position = out.m_position;
+    m_short = m_short || out.m_short;
+}
+
+template <class Fields> void CFieldStream::PutFields(Fields&& fields) {
+    if (m_mode == Mode::Read || m_packed || m_viaTable || m_swap) {
+        fields(*this);
+        return;
+    }
+    PlainOut out(*this);
+    fields(out);
+    m_position = out.m_position;
+    m_short = m_short || out.m_short;
+}

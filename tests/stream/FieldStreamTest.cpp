@@ -577,4 +577,38 @@ TEST(FieldStreamBounds, ExactFitIsNotShort) {
     EXPECT_EQ(write.Position(), 6);
 }
 
+// Fields put in one go store what the same calls on the stream store, wherever the buffer
+// ends, from an odd offset, with or without swapping, and when only measuring.
+TEST(FieldStreamBounds, FieldsPutInOneGoMatchTheCallsOneByOne) {
+    int32_t l[2] = {0x01020304, -2};
+    uint16_t w = 0xBEEF;
+    const char* text = "abc";
+    const auto fields = [&](auto& out) {
+        out.Longs(l, 2);
+        out.Words(&w, 1);
+        out.PutText(text, 3);
+        out.PutText("", 0);
+        out.Words(&w, 1);
+    };
+    for (const bool swap : {false, true}) {
+        for (int32_t size = 0; size <= 22; ++size) {
+            Bytes one = Body(24), each = Body(24);
+            CFieldStream a(one.data(), size, Mode::Write, swap);
+            CFieldStream b(each.data(), size, Mode::Write, swap);
+            uint8_t first = 7;
+            a.Bytes(&first, 1);
+            b.Bytes(&first, 1);
+            a.PutFields(fields);
+            fields(b);
+            EXPECT_EQ(one, each) << "swap " << swap << ", size " << size;
+            EXPECT_EQ(a.Position(), b.Position()) << size;
+            EXPECT_EQ(a.IsShort(), b.IsShort()) << size;
+        }
+    }
+    CFieldStream measure;
+    measure.PutFields(fields);
+    EXPECT_EQ(measure.Position(), 18);
+    EXPECT_FALSE(measure.IsShort());
+}
+
 } // namespace
