@@ -37,49 +37,98 @@ private:
     std::unique_ptr<std::vector<int32_t>> m_list;
 };
 
-// What few entries have: a body in memory, older copies on disk, a 1.0 label key.
+// What few entries have: a body in memory, older copies on disk, a 1.0 label key. The label
+// moves in here with them.
 struct EntryExtras {
     CChunk* handle = nullptr;
     OffsetList replaces;
     int32_t nameKey = -1;
+    const char* label = "";
 };
 
-// One chunk of the index, in 32 bytes: a file of tens of thousands of chunks is walked through
-// its entries several times on every open, compaction and close.
+// One chunk of the index, in 24 bytes: a file of tens of thousands of chunks is walked through
+// its entries several times on every open, compaction and close. An entry keeps one pointer:
+// to its label, or, once it has extras, to them (which then hold the label).
 struct IndexEntry {
     uint32_t type = 0;
     int32_t offset = -1; // chunk header position; -1 = not written yet
     int16_t id = 0;
-    uint16_t flags = 0;       // as held in memory
-    uint16_t diskFlags = 0;   // as last read from or written to disk
-    uint16_t labelLength = 0; // bytes of label before its NUL
-    // 2.x label, NUL-terminated, at most 63 characters: held by the index (ChunkIndex::SetLabel).
-    const char* label = "";
+    uint16_t flags = 0;     // as held in memory
+    uint16_t diskFlags = 0; // as last read from or written to disk
 
+    IndexEntry() = default;
+    ~IndexEntry() {
+        if (HasExtras()) delete m_ref.extras;
+    }
+    IndexEntry(IndexEntry&& other) noexcept { Take(other); }
+    IndexEntry& operator=(IndexEntry&& other) noexcept {
+        if (this != &other) {
+            if (HasExtras()) delete m_ref.extras;
+            Take(other);
+        }
+        return *this;
+    }
+
+    // 2.x label, NUL-terminated, at most 63 characters: held by the index (ChunkIndex::SetLabel).
+    const char* Label() const { return HasExtras() ? m_ref.extras->label : m_ref.label; }
+    // Bytes of the label before its NUL.
+    uint16_t LabelLength() const { return uint16_t(m_label & kLengthBits); }
     // The body in memory, if any: owned by the file, which frees it when the entry goes.
-    CChunk* Handle() const { return m_extras ? m_extras->handle : nullptr; }
+    CChunk* Handle() const { return HasExtras() ? m_ref.extras->handle : nullptr; }
     // Throws std::bad_alloc when the entry has no extras yet and there is no memory for them.
     void SetHandle(CChunk* chunk) {
-        if (chunk || m_extras) Extras().handle = chunk;
+        if (chunk || HasExtras()) Extras().handle = chunk;
     }
     // Chunks on disk this one supersedes (the old version, and any copies a stopped save left):
     // freed only once this one is written.
-    bool HasReplaced() const { return m_extras && !m_extras->replaces.empty(); }
+    bool HasReplaced() const { return HasExtras() && !m_ref.extras->replaces.empty(); }
     OffsetList& Replaces() { return Extras().replaces; } // may throw std::bad_alloc
     // The 1.0 label key; -1 for none.
-    int32_t NameKey() const { return m_extras ? m_extras->nameKey : -1; }
+    int32_t NameKey() const { return HasExtras() ? m_ref.extras->nameKey : -1; }
     void SetNameKey(int32_t key) {
-        if (key != -1 || m_extras) Extras().nameKey = key;
+        if (key != -1 || HasExtras()) Extras().nameKey = key;
     }
 
 private:
+    friend class ChunkIndex;
+    static constexpr uint16_t kHasExtras = 0x8000;
+    static constexpr uint16_t kLengthBits = 0x7FFF;
+    bool HasExtras() const { return (m_label & kHasExtras) != 0; }
     EntryExtras& Extras() {
-        if (!m_extras) m_extras = std::make_unique<EntryExtras>();
-        return *m_extras;
+        if (!HasExtras()) {
+            auto* extras = new EntryExtras;
+            extras->label = m_ref.label;
+            m_ref.extras = extras;
+            m_label |= kHasExtras;
+        }
+        return *m_ref.extras;
     }
-    std::unique_ptr<EntryExtras> m_extras;
+    // Only the index sets labels, with text it holds.
+    void PointAtLabel(const char* text, uint16_t length) {
+        if (HasExtras())
+            m_ref.extras->label = text;
+        else
+            m_ref.label = text;
+        m_label = uint16_t((m_label & kHasExtras) | length);
+    }
+    void Take(IndexEntry& other) {
+        type = other.type;
+        offset = other.offset;
+        id = other.id;
+        flags = other.flags;
+        diskFlags = other.diskFlags;
+        m_label = other.m_label;
+        m_ref = other.m_ref;
+        other.m_label = 0;
+        other.m_ref.label = "";
+    }
+    uint16_t m_label = 0; // the label's length, and kHasExtras
+    union {
+        const char* label;
+        EntryExtras* extras;
+    } m_ref{""};
 };
-static_assert(sizeof(void*) != 8 || sizeof(IndexEntry) == 32);
+static_assert(sizeof(void*) != 8 || sizeof(IndexEntry) == 24);
 
 struct TypeNode {
     uint32_t type = 0;
@@ -141,8 +190,7 @@ public:
         const size_t n =
             text ? strnlen(text, length < size_t(kMaxLabelChars) ? length : kMaxLabelChars) : 0;
         if (n == 0) {
-            entry.label = "";
-            entry.labelLength = 0;
+            entry.PointAtLabel("", 0);
             return;
         }
         // Labels are only ever added: one replaced stays in its block until the index is
@@ -152,8 +200,7 @@ public:
         std::memcpy(at, text, n);
         at[n] = 0;
         m_labelUsed += n + 1;
-        entry.label = at;
-        entry.labelLength = uint16_t(n);
+        entry.PointAtLabel(at, uint16_t(n));
     }
     // Every entry in logical order.
     template <class F> void ForEach(F&& f) {

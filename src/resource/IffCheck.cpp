@@ -156,7 +156,7 @@ bool CheckMap(iff::CIffStore& store, int32_t headerSize, IffCheckReport& report,
             iff::ChunkHeader eh;
             if (!store.ReadChunkHeader(e.offset, eh) || (eh.flags & iff::kFlagFree) ||
                 eh.type != e.type || eh.id != e.id || eh.flags != e.diskFlags ||
-                std::strcmp(eh.label, e.label) != 0)
+                std::strcmp(eh.label, e.Label()) != 0)
                 problem(Describe("map entry '%s' %d at offset %d, behind the break, does not "
                                  "match the chunk header there",
                                  tc, e.id, e.offset));
@@ -164,7 +164,7 @@ bool CheckMap(iff::CIffStore& store, int32_t headerSize, IffCheckReport& report,
             problem(Describe("map entry '%s' %d names offset %d, where no chunk starts", tc, e.id,
                              e.offset));
         } else if (it->second.type != e.type || it->second.id != e.id ||
-                   it->second.flags != e.diskFlags || it->second.label != e.label) {
+                   it->second.flags != e.diskFlags || it->second.label != e.Label()) {
             problem(Describe("map entry '%s' %d at offset %d disagrees with the chunk header", tc,
                              e.id, e.offset));
         }

@@ -286,7 +286,7 @@ int32_t CIffFileBase::ReadEntryHeader(const IndexEntry& e, iff::ChunkHeader& hdr
     const bool inlineLabel = m_store.HeaderSize() == iff::kChunkHeaderV2;
     if (e.offset < 0 || !m_store.ReadChunkHeader(e.offset, hdr) || hdr.type != e.type ||
         hdr.id != e.id || (hdr.flags & iff::kFlagFree) || hdr.flags != e.diskFlags ||
-        (inlineLabel && std::strcmp(hdr.label, e.label) != 0))
+        (inlineLabel && std::strcmp(hdr.label, e.Label()) != 0))
         return kResErrObject;
     return kResOk;
 }
@@ -493,7 +493,7 @@ iff::ChunkHeader CIffFileBase::HeaderFor(const IndexEntry& e, int32_t bodySize) 
     hdr.id = e.id;
     hdr.flags = e.flags;
     hdr.nameKey = e.NameKey();
-    std::strncpy(hdr.label, e.label, sizeof hdr.label - 1);
+    std::strncpy(hdr.label, e.Label(), sizeof hdr.label - 1);
     return hdr;
 }
 
@@ -625,7 +625,7 @@ int32_t CIffFileBase::RewriteHeader(IndexEntry& e) {
     hdr.id = e.id;
     hdr.nameKey = e.NameKey();
     std::memset(hdr.label, 0, sizeof hdr.label);
-    std::strncpy(hdr.label, e.label, sizeof hdr.label - 1);
+    std::strncpy(hdr.label, e.Label(), sizeof hdr.label - 1);
     if (int32_t err = m_store.WriteChunkHeader(e.offset, hdr)) return err;
     return AfterChunkWrite();
 }

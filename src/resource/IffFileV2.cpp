@@ -188,7 +188,8 @@ bool CIffFileV2::VerifyMapIndex() {
         if (e.offset < 0) return;
         auto it = byOffset.find(e.offset);
         if (it == byOffset.end() || it->second->type != e.type || it->second->id != e.id ||
-            it->second->diskFlags != e.diskFlags || std::strcmp(it->second->label, e.label) != 0) {
+            it->second->diskFlags != e.diskFlags ||
+            std::strcmp(it->second->Label(), e.Label()) != 0) {
             same = false;
             return;
         }
@@ -213,7 +214,7 @@ bool CIffFileV2::VerifyMapIndex() {
     for (IndexEntry* e : keep) {
         IndexEntry& moved = scanned.Add(e->type);
         moved = std::move(*e);
-        scanned.SetLabel(moved, moved.label);
+        scanned.SetLabel(moved, moved.Label());
     }
     scanned.newestFirst = m_index.newestFirst;
     m_index = std::move(scanned);
@@ -388,7 +389,7 @@ CChunk* CIffFileV2::GetChunkByLabel(uint32_t type, const CBoundedString& label,
         iff::TypeNode* node = label.Length() > 0 ? List().FindType(type) : nullptr;
         if (node)
             for (auto& e : node->entries)
-                if ((e->flags >> 8) == 0 && EqualsNoCase(e->label, label.Text())) {
+                if ((e->flags >> 8) == 0 && EqualsNoCase(e->Label(), label.Text())) {
                     found = e;
                     break;
                 }
@@ -407,7 +408,7 @@ int32_t CIffFileV2::GetLabel(CChunk* chunk, CBoundedString& out) {
     if (!IsOpen()) return SetError(kResErrNotOpen);
     IndexEntry* e = FindByHandle(chunk);
     if (!e) return SetError(kResErrNoChunk);
-    out.Assign(e->label);
+    out.Assign(e->Label());
     return SetError(kResOk);
 }
 
@@ -455,7 +456,7 @@ int32_t CIffFileV2::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedStrin
         e->id = id;
         changed = true;
     }
-    if (std::strncmp(e->label, label.Text(), size_t(iff::kMaxLabelChars)) != 0) {
+    if (std::strncmp(e->Label(), label.Text(), size_t(iff::kMaxLabelChars)) != 0) {
         m_index.SetLabel(*e, label.Text());
         changed = true;
     }
@@ -464,7 +465,7 @@ int32_t CIffFileV2::SetIdAndLabel(CChunk* chunk, int16_t id, const CBoundedStrin
 }
 
 std::string CIffFileV2::EntryLabel(const IndexEntry& e) {
-    return e.label;
+    return e.Label();
 }
 
 int32_t CIffFileV2::AssignLabel(IndexEntry& e, const char* label) {

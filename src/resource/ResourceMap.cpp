@@ -31,7 +31,7 @@ void CResourceMap::Serialize(CFieldStream& stream, int32_t) {
                     out.Longs(&e.offset, 1);
                     out.Words(&e.id, 1);
                     out.Words(&e.diskFlags, 1);
-                    out.PutText(e.label, e.labelLength);
+                    out.PutText(e.Label(), e.LabelLength());
                 }
             });
         }

@@ -85,7 +85,7 @@ TEST(ChunkIndex, EntriesStayPutAndRemovedOnesAreReusedAsNew) {
     EXPECT_EQ(again.type, kC);
     EXPECT_EQ(again.offset, -1);
     EXPECT_EQ(again.id, 0);
-    EXPECT_STREQ(again.label, "");
+    EXPECT_STREQ(again.Label(), "");
     EXPECT_FALSE(again.HasReplaced());
     EXPECT_EQ(again.NameKey(), -1);
     EXPECT_EQ(again.Handle(), nullptr);
@@ -114,8 +114,8 @@ TEST(ChunkIndex, TypesGoWithTheirLastEntry) {
 
 // A label as the resource map writes it, by its counted length, which must end at its NUL.
 std::string Label(const IndexEntry& e) {
-    EXPECT_EQ(std::strlen(e.label), e.labelLength);
-    return std::string(e.label, e.labelLength);
+    EXPECT_EQ(std::strlen(e.Label()), e.LabelLength());
+    return std::string(e.Label(), e.LabelLength());
 }
 
 TEST(ChunkIndex, LabelsAreCutAndKeptWhileTheIndexLives) {
@@ -139,7 +139,7 @@ TEST(ChunkIndex, LabelsAreCutAndKeptWhileTheIndexLives) {
     index.SetLabel(none, "x\0y", 3);
     EXPECT_EQ(Label(none), "x");
     // A label set again from its own text.
-    index.SetLabel(cut, cut.label);
+    index.SetLabel(cut, cut.Label());
     EXPECT_EQ(Label(cut), longest);
 }
 
@@ -150,12 +150,45 @@ TEST(ChunkIndex, MovingKeepsEntriesAndLeavesAnEmptyIndex) {
     ChunkIndex to = std::move(from);
     ASSERT_NE(to.FindType(kA), nullptr);
     EXPECT_EQ(to.EntryAt(*to.FindType(kA), 1), &e);
-    EXPECT_STREQ(e.label, "kept");
+    EXPECT_STREQ(e.Label(), "kept");
     IndexEntry& fresh = Put(from, kB, 6, "new");
     EXPECT_EQ(Ids(from), std::vector<int16_t>({6}));
-    EXPECT_STREQ(fresh.label, "new");
+    EXPECT_STREQ(fresh.Label(), "new");
     to = std::move(from);
     EXPECT_EQ(Ids(to), std::vector<int16_t>({6}));
+}
+
+// An entry's one pointer is its label until it takes extras, which then hold the label: the
+// label reads the same before and after, set again either way, and goes along when the entry
+// is moved; an entry reset drops its extras with their label.
+TEST(ChunkIndex, LabelsStayWithEntriesThatTakeExtras) {
+    ChunkIndex index;
+    IndexEntry& e = Put(index, kA, 1, "before");
+    e.SetNameKey(-1); // "none" on an entry without extras makes none
+    EXPECT_EQ(e.NameKey(), -1);
+    e.SetNameKey(7);
+    EXPECT_EQ(Label(e), "before");
+    index.SetLabel(e, "after");
+    EXPECT_EQ(Label(e), "after");
+    EXPECT_EQ(e.NameKey(), 7);
+    e.Replaces().push_back(40);
+    IndexEntry moved(std::move(e));
+    EXPECT_EQ(Label(moved), "after");
+    EXPECT_EQ(moved.NameKey(), 7);
+    EXPECT_TRUE(moved.HasReplaced());
+    EXPECT_EQ(Label(e), "");
+    EXPECT_EQ(e.NameKey(), -1);
+    EXPECT_FALSE(e.HasReplaced());
+    // Assigning over an entry with extras of its own frees them (LeakSanitizer would tell).
+    IndexEntry& other = Put(index, kA, 2, "other");
+    other.SetNameKey(3);
+    other = std::move(moved);
+    EXPECT_EQ(Label(other), "after");
+    EXPECT_EQ(other.NameKey(), 7);
+    other = IndexEntry{};
+    EXPECT_EQ(Label(other), "");
+    EXPECT_EQ(other.Handle(), nullptr);
+    EXPECT_EQ(other.NameKey(), -1);
 }
 
 TEST(ChunkIndex, ReplacedOffsetsAreKeptInOrder) {
