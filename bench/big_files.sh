@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The command line on large files, each beside its reference, the two run in turn (medians of
-# RUNS runs each, 11 by default): chunks --json against check on a file of 20,000 chunks, compact
-# against cp of the same file (that file, with 2,000 free chunks, and a 64 MiB file half free
-# space), and apply of one edit, which compacts on close, against cp. Then memory: the peak resident size of
+# RUNS runs each, 31 by default: runs of a few milliseconds on a shared machine need that many
+# for a steady median): chunks --json against check on a file of 20,000 chunks, compact against
+# cp of the same file (that file, with 2,000 free chunks, and a 64 MiB file half free space), and
+# apply of one edit, which compacts on close, against cp. Then memory: the peak resident size of
 # strings --all-languages on a table of 32,767 strings against the size of what it prints, and of
 # apply with 200,000 edits against the size of the document it reads.
 # Usage: [RUNS=N] bench/big_files.sh [BUILD_DIR]
@@ -21,7 +22,7 @@ trap 'rm -rf "$dir"' EXIT
 printf '{"entries":[{"index":0,"flags":1}]}\n' >"$dir/edit.json"
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
-runs=${RUNS:-11}
+runs=${RUNS:-31}
 # One run of command (a shell word list) in milliseconds; before (if given) runs untimed first.
 once() {
     local before=$1 s e
