@@ -190,14 +190,14 @@ private:
 class CFieldStream::PlainOut {
 public:
     explicit PlainOut(const CFieldStream& stream)
-        : m_buffer(stream.m_mode == Mode::Write ? stream.m_buffer : nullptr), m_size(stream.m_size),
-          m_position(stream.m_position) {}
+        : m_buffer(stream.m_buffer), m_size(stream.m_size), m_position(stream.m_position),
+          m_writing(stream.m_mode == Mode::Write) {}
     void Longs(const int32_t* values, int32_t n) { Values<4>(values, n); }
     void Longs(const uint32_t* values, int32_t n) { Values<4>(values, n); }
     void Words(const int16_t* values, int32_t n) { Values<2>(values, n); }
     void Words(const uint16_t* values, int32_t n) { Values<2>(values, n); }
     void PutText(const char* text, int32_t length) {
-        if (m_buffer) {
+        if (m_writing) {
             if (m_position + length + 1 <= m_size)
                 std::memcpy(m_buffer + m_position, text, static_cast<size_t>(length) + 1);
             else
@@ -211,7 +211,7 @@ private:
     friend class CFieldStream;
     template <int Width> void Values(const void* values, int32_t n) {
         for (int32_t i = 0; i < n; ++i) {
-            if (m_buffer) {
+            if (m_writing) {
                 if (m_position + Width <= m_size)
                     OneValue<Width>(m_buffer + m_position,
                                     static_cast<const uint8_t*>(values) + size_t(i) * Width);
@@ -227,9 +227,10 @@ private:
         std::memcpy(&v, value, Width);
         PutOrdered<Width, false>(at, v);
     }
-    uint8_t* m_buffer; // nullptr: measuring
+    uint8_t* m_buffer; // holds m_size bytes (none without a buffer)
     int32_t m_size;
     int64_t m_position;
+    bool m_writing; // else measuring
     bool m_short = false;
 };
 

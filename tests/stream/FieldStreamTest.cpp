@@ -609,6 +609,14 @@ TEST(FieldStreamBounds, FieldsPutInOneGoMatchTheCallsOneByOne) {
     measure.PutFields(fields);
     EXPECT_EQ(measure.Position(), 18);
     EXPECT_FALSE(measure.IsShort());
+    // Writing without a buffer stores nothing and runs short, as it would field by field.
+    CFieldStream nowhere(nullptr, 0, Mode::Write);
+    nowhere.PutFields(fields);
+    EXPECT_EQ(nowhere.Position(), 18);
+    EXPECT_TRUE(nowhere.IsShort());
+    CFieldStream textOnly(nullptr, 0, Mode::Write);
+    textOnly.PutText("", 0);
+    EXPECT_TRUE(textOnly.IsShort());
 }
 
 } // namespace
