@@ -13,19 +13,31 @@ ChunkIndex::ChunkIndex(ChunkIndex&&) noexcept = default;
 ChunkIndex& ChunkIndex::operator=(ChunkIndex&&) noexcept = default;
 
 TypeNode* ChunkIndex::SearchType(uint32_t type) {
-    for (size_t i = 0; i < types.size(); ++i)
-        if (types[i].type == type) {
-            m_typeMemo[MemoSlot(type)] = uint32_t(i);
-            return &types[i];
-        }
-    return nullptr;
+    const auto it = m_typeAt.find(type);
+    if (it == m_typeAt.end()) return nullptr;
+    m_typeMemo[MemoSlot(type)] = it->second;
+    return &types[it->second];
 }
 
 TypeNode& ChunkIndex::AddType(uint32_t type) {
-    types.emplace_back();
+    const auto at = uint32_t(types.size());
+    m_typeAt.emplace(type, at); // should this throw, nothing has changed
+    try {
+        types.emplace_back();
+    } catch (...) {
+        m_typeAt.erase(type);
+        throw;
+    }
     types.back().type = type;
-    m_typeMemo[MemoSlot(type)] = uint32_t(types.size() - 1);
+    m_typeMemo[MemoSlot(type)] = at;
     return types.back();
+}
+
+void ChunkIndex::EraseType(size_t at) {
+    m_typeAt.erase(types[at].type);
+    types.erase(types.begin() + std::ptrdiff_t(at));
+    for (size_t i = at; i < types.size(); ++i)
+        m_typeAt.find(types[i].type)->second = uint32_t(i);
 }
 
 IndexEntry* ChunkIndex::NewEntry() {
@@ -47,7 +59,7 @@ bool ChunkIndex::Remove(IndexEntry* entry) {
         auto it = std::find(list.begin(), list.end(), entry);
         if (it == list.end()) continue;
         list.erase(it);
-        if (list.empty()) types.erase(t);
+        if (list.empty()) EraseType(size_t(t - types.begin()));
         *entry = IndexEntry{};
         m_spare.push_back(entry);
         return true;
@@ -62,7 +74,7 @@ void ChunkIndex::RemoveType(uint32_t type) {
         *entry = IndexEntry{};
         m_spare.push_back(entry);
     }
-    types.erase(types.begin() + (node - types.data()));
+    EraseType(size_t(node - types.data()));
 }
 
 void ChunkIndex::NewLabelBlock() {
@@ -72,6 +84,7 @@ void ChunkIndex::NewLabelBlock() {
 
 void ChunkIndex::Clear() {
     types.clear();
+    m_typeAt.clear();
     m_spare.clear();
     m_blocks.clear();
     m_usedInLast = kEntriesPerBlock;

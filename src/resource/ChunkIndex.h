@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class CChunk;
@@ -226,6 +227,8 @@ private:
     static size_t MemoSlot(uint32_t type) { return (type * 0x9E3779B1u) >> 29; }
     TypeNode* SearchType(uint32_t type);
     TypeNode& AddType(uint32_t type);
+    // Takes the type at that place out of types; the ones behind it move up.
+    void EraseType(size_t at);
     // A spare entry, or one from a new block.
     IndexEntry* NewEntry();
     void NewLabelBlock();
@@ -237,6 +240,9 @@ private:
     std::vector<IndexEntry*> m_spare;       // removed entries, reused first
     std::vector<std::unique_ptr<char[]>> m_labels;
     size_t m_labelUsed = kLabelBlock; // bytes taken from the last label block
+    // Where each type stands in types: a file of many types (each chunk its own, in a hostile
+    // one) is indexed in time that grows with its chunks, not with their square.
+    std::unordered_map<uint32_t, uint32_t> m_typeAt;
     // Where recent lookups found their types, by a hash of the type: runs of a few types in
     // turn find theirs at once. Each place is checked before it is used.
     std::array<uint32_t, 8> m_typeMemo{};

@@ -112,6 +112,34 @@ TEST(ChunkIndex, TypesGoWithTheirLastEntry) {
     EXPECT_EQ(index.TypeCount(), 1);
 }
 
+// Many types (a file whose every chunk has its own): each is found where it stands, also after
+// types before it went and the ones behind moved up, and after the index was moved and cleared.
+TEST(ChunkIndex, ManyTypesAreFoundWhereverTheyStand) {
+    ChunkIndex index;
+    std::vector<IndexEntry*> firsts;
+    for (uint32_t t = 0; t < 3000; ++t)
+        firsts.push_back(&Put(index, 0x41000000 + t, int16_t(t)));
+    index.RemoveType(0x41000000 + 10);
+    EXPECT_TRUE(index.Remove(firsts[20]));
+    ChunkIndex moved = std::move(index);
+    EXPECT_EQ(moved.TypeCount(), 2998);
+    for (uint32_t t = 0; t < 3000; ++t) {
+        const iff::TypeNode* node = moved.FindType(0x41000000 + t);
+        if (t == 10 || t == 20) {
+            EXPECT_EQ(node, nullptr) << t;
+            continue;
+        }
+        ASSERT_NE(node, nullptr) << t;
+        EXPECT_EQ(node->type, 0x41000000 + t);
+        ASSERT_EQ(node->entries.size(), 1u);
+        EXPECT_EQ(node->entries[0]->id, int16_t(t));
+    }
+    moved.Clear();
+    EXPECT_EQ(moved.FindType(0x41000000 + 5), nullptr);
+    EXPECT_EQ(Put(moved, 0x41000000 + 5, 1).type, 0x41000000u + 5);
+    EXPECT_EQ(moved.TypeCount(), 1);
+}
+
 // A label as the resource map writes it, by its counted length, which must end at its NUL.
 std::string Label(const IndexEntry& e) {
     EXPECT_EQ(std::strlen(e.Label()), e.LabelLength());
