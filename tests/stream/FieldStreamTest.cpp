@@ -603,6 +603,15 @@ TEST(FieldStreamBounds, FieldsPutInOneGoMatchTheCallsOneByOne) {
             EXPECT_EQ(one, each) << "swap " << swap << ", size " << size;
             EXPECT_EQ(a.Position(), b.Position()) << size;
             EXPECT_EQ(a.IsShort(), b.IsShort()) << size;
+            if (size == 22 && !swap) {
+                // The text rule stated on its own: NUL-terminated, padded to an even offset
+                // over bytes left as they were.
+                const Bytes expected = {7,    0x04, 0x03, 0x02, 0x01, 0xFE, 0xFF, 0xFF,
+                                        0xFF, 0xEF, 0xBE, 'a',  'b',  'c',  0,    0xA3,
+                                        0,    0xA3, 0xEF, 0xBE, 0xA3, 0xA3, 0xA3, 0xA3};
+                EXPECT_EQ(one, expected);
+                EXPECT_EQ(a.Position(), 20);
+            }
         }
     }
     CFieldStream measure;
